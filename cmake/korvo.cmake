@@ -1,0 +1,10 @@
+# Collects the .cpp files below the given top-level folders.
+function(korvo_glob_sources out)
+  set(found)
+  foreach(folder ${ARGN})
+    file(GLOB_RECURSE part CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+    list(APPEND found ${part})
+  endforeach()
+  list(SORT found)
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()

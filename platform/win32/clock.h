@@ -1,0 +1,22 @@
+// The millisecond clock behind GetTickCount: real time by default, or a virtual clock that
+// advances exactly 1000 / N milliseconds per shown frame (captures, tests), so that every run of a
+// capture is the same.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+void UseRealClock();
+// Virtual clock at framesPerSecond; time of frame k is k * 1000 / framesPerSecond ms (integer
+// arithmetic on the exact product, so there is no drift).
+void UseVirtualClock(int framesPerSecond);
+// Virtual clock set directly by a test; AdvanceVirtualFrame then has no effect.
+void SetVirtualTickCount(std::uint32_t milliseconds);
+// One shown frame: the presenter calls this after every UpdateFrame.
+void AdvanceVirtualFrame();
+bool VirtualClockActive();
+// Milliseconds of the virtual clock with the fraction kept (for the sound stand-in).
+double VirtualMilliseconds();
+
+}  // namespace platform

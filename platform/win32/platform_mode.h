@@ -1,0 +1,42 @@
+// How the stand-ins run this time: set once by main (or a test) before WinMain, read by every
+// stand-in. The demo code above platform/ never sees it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+enum class Presentation {
+  Fullscreen,  // desktop full-screen window, 640 x 480 scaled with 4:3 kept
+  Window,      // resizable desktop window
+  Headless,    // no display: frames go to the frame sink, if any
+};
+
+enum class Sound {
+  Device,   // SDL2 audio device, real time
+  Virtual,  // no device: the song is rendered as the clock advances
+};
+
+struct PlatformMode {
+  Presentation presentation = Presentation::Fullscreen;
+  Sound sound = Sound::Device;
+  int windowScale = 2;       // window size = 640 x 480 times this, for Presentation::Window
+  std::string dataFolder;    // where "data" and the song are; empty = working directory
+  std::string wavPath;       // Sound::Virtual: where the song as rendered is written; empty = nowhere
+};
+
+PlatformMode& Mode();
+
+// Called by the presenter with every finished frame (640 x 480 R5G6B5, rows packed), after it was
+// shown. Captures and tests install one; default none.
+using FrameSink = std::function<void(const std::uint16_t* pixels)>;
+void SetFrameSink(FrameSink sink);
+void DeliverFrame(const std::uint16_t* pixels);
+
+// Joins the data folder with a path written with backslashes ("data\\kone.dat"), using the
+// platform's separator.
+std::string DataPath(const char* windowsPath);
+
+}  // namespace platform

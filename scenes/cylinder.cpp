@@ -1,0 +1,9 @@
+#include "scenes/scenes.h"
+
+void CylinderSceneFrame() {}
+
+void CylinderSceneTrail() {}
+
+void CylinderSceneInsetHalf() {}
+
+void CylinderSceneInsetFull() {}

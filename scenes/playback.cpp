@@ -1,0 +1,5 @@
+#include "scenes/scenes.h"
+
+void KelmuPlaybackScene() {}
+
+void KonePlaybackScene() {}

@@ -1,0 +1,5 @@
+#include "scenes/scenes.h"
+
+void KelmuSpikeScene() {}
+
+void MinaSpikeScene() {}

@@ -1,0 +1,7 @@
+#include "scenes/scenes.h"
+
+void TaloTrioFadeIn() {}
+
+void TaloTrioScene() {}
+
+void TaloTrioFadeOut() {}
