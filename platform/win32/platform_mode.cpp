@@ -1,0 +1,32 @@
+#include "platform/win32/platform_mode.h"
+
+namespace platform {
+
+namespace {
+
+FrameSink& Sink() {
+  static FrameSink sink;
+  return sink;
+}
+
+}  // namespace
+
+PlatformMode& Mode() {
+  static PlatformMode mode;
+  return mode;
+}
+
+void SetFrameSink(FrameSink sink) { Sink() = std::move(sink); }
+
+void DeliverFrame(const std::uint16_t* pixels) {
+  if (Sink()) Sink()(pixels);
+}
+
+std::string DataPath(const char* windowsPath) {
+  std::string path = Mode().dataFolder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  for (const char* p = windowsPath; *p; ++p) path += (*p == '\\') ? '/' : *p;
+  return path;
+}
+
+}  // namespace platform
