@@ -1,0 +1,65 @@
+// The entropy stage: expands a coded frame into its frame record in the decode buffer.
+//
+// A coded frame is int32 N (record size), 256 uint32 code words, 256 uint8 code lengths, then
+// the payload: the code words of the N record bytes packed into a bit stream, least significant
+// bit of each byte first, each code word most significant bit first. Codes of up to 10 bits
+// decode through a 1024-entry lookup table; longer ones walk a binary tree bit by bit, and so
+// does any position the table leaves empty (the walk then starts again at the code's first bit).
+// Both are rebuilt for every frame. The decoder is one instance for the whole program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr int DecodeBufferBytes = 640000;
+constexpr int CodeTableBytes = 1284;  // N, 256 code words, 256 code lengths
+constexpr int MaxCodeLength = 32;
+
+// The frame record of the last decoded frame; bytes a frame does not write keep their contents.
+// Allocated by InitAnimationDecoder.
+extern std::uint8_t* DecodeBuffer;
+
+class FrameDecoder {
+ public:
+  // Copies N and the code table out of the coded frame and borrows its payload.
+  void Load(const std::uint8_t* codedFrame, int size);
+  // Decodes the payload into DecodeBuffer and returns it, or returns nullptr, writing nothing,
+  // when the frame cannot be decoded within the buffers (fault() says why).
+  std::uint8_t* Decode();
+
+  int recordSize() const { return recordSize_; }
+  const std::string& fault() const { return fault_; }
+
+ private:
+  struct TableEntry {
+    std::uint8_t symbol;
+    std::uint8_t length;  // 0: empty
+  };
+  // Tree node: children are indices into nodes_, 0 meaning none (the root is never a child).
+  struct LongCodeNode {
+    std::uint8_t symbol;
+    std::uint16_t child[2];  // [0] for bit 0, [1] for bit 1
+  };
+  static constexpr int MaxNodes = 1 + 256 * MaxCodeLength;
+
+  bool CheckCodeTable();
+  void BuildLookupTable();
+  void BuildLongCodeTree();
+  int WalkLongCode(int* bytePosition, int* bitPosition) const;
+  int StreamBit(int bytePosition, int bitPosition) const;
+  std::uint64_t StreamWindow(int bytePosition) const;
+
+  int recordSize_ = 0;                 // N
+  std::uint32_t codeWords_[256] = {};
+  std::uint8_t codeLengths_[256] = {};
+  const std::uint8_t* payload_ = nullptr;
+  int payloadSize_ = 0;
+  bool loaded_ = false;                // the coded frame held its whole code table
+  std::string fault_;
+
+  TableEntry table_[1024] = {};
+  LongCodeNode nodes_[MaxNodes] = {};
+  int nodeCount_ = 0;
+};
+
+extern FrameDecoder AnimationFrameDecoder;
