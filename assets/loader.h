@@ -2,6 +2,7 @@
 // and the six bitmap textures. Nothing is loaded later; everything here lives for the whole run.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d/d3dx.h"
@@ -15,12 +16,21 @@ constexpr int RenderTextureCount = 3;
 extern std::uint8_t* ObjectFileImages[ObjectFileCount];
 // 0 item, 1 kone, 2 3dfx, 3 pullo, 4 kelmu, 5 mina: whole .dat files.
 extern std::uint8_t* AnimationStreamImages[AnimationFileCount];
+// Byte counts of the images above, kept for the load-time checks.
+extern std::size_t ObjectFileSizes[ObjectFileCount];
+extern std::size_t AnimationStreamSizes[AnimationFileCount];
+// The files in loading order, as the demo names them (backslash separator, relative to the data
+// folder); each is also the caption of its file's failure box.
+extern const char* const ObjectFilePaths[ObjectFileCount];
+extern const char* const AnimationFilePaths[AnimationFileCount];
 // Slot k holds bitmap resource 1001 + k.
 extern IDirectDrawSurface7* TextureSlots[TextureSlotCount];
 // 0: 128 x 128, 1: 256 x 256 (animation uploads), 2: 256 x 256 (back-buffer copy).
 extern IDirectDrawSurface7* RenderTextures[RenderTextureCount];
 
 bool LoadAssets(HWND window);
+// On failure a box with the path as caption has been shown (except where the platform fails).
 bool LoadWholeFile(const char* path, std::uint8_t** image, HWND window);
+bool LoadWholeFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window);
 bool TextureFromResource(int slot, int resourceId);
 bool CreateRenderTextures();
