@@ -1,0 +1,150 @@
+#include "platform/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+std::optional<long> ParseNumber(const std::string& text, int base) {
+  if (text.empty()) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, base);
+  if (errno != 0 || *end != '\0' || value < 0) return std::nullopt;
+  return value;
+}
+
+bool IsVideoName(const std::string& name) {
+  const auto ends = [&](const char* suffix) {
+    const std::size_t n = std::strlen(suffix);
+    return name.size() > n && name.compare(name.size() - n, n, suffix) == 0;
+  };
+  return ends(".mp4") || ends(".mkv");
+}
+
+}  // namespace
+
+std::optional<int> ParsePosition(const std::string& text) {
+  const std::size_t colon = text.find(':');
+  if (colon != std::string::npos) {
+    const auto position = ParseNumber(text.substr(0, colon), 10);
+    const auto row = ParseNumber(text.substr(colon + 1), 10);
+    if (!position || !row || *row > 255 || *position > 255) return std::nullopt;
+    return static_cast<int>(*position << 8 | *row);
+  }
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    const auto value = ParseNumber(text.substr(2), 16);
+    if (!value || *value > 0xFFFF) return std::nullopt;
+    return static_cast<int>(*value);
+  }
+  return std::nullopt;
+}
+
+bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
+  Options result;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    const auto value = [&](std::string* out) {
+      if (i + 1 >= argc) {
+        *error = option + " needs a value";
+        return false;
+      }
+      *out = argv[++i];
+      return true;
+    };
+    const auto position = [&](std::optional<int>* out) {
+      std::string text;
+      if (!value(&text)) return false;
+      *out = ParsePosition(text);
+      if (!*out) *error = option + ": \"" + text + "\" is not a music position (0xPPRR or PP:RR)";
+      return out->has_value();
+    };
+    const auto count = [&](int* out, int low, int high) {
+      std::string text;
+      if (!value(&text)) return false;
+      const auto number = ParseNumber(text, 10);
+      if (!number || *number < low || *number > high) {
+        *error = option + ": \"" + text + "\" is not a number from " + std::to_string(low) +
+                 " to " + std::to_string(high);
+        return false;
+      }
+      *out = static_cast<int>(*number);
+      return true;
+    };
+
+    bool ok = true;
+    if (option == "--help" || option == "-h") {
+      result.action = Options::Action::Help;
+    } else if (option == "--version") {
+      result.action = Options::Action::Version;
+    } else if (option == "--list-scenes") {
+      result.action = Options::Action::ListScenes;
+    } else if (option == "--window") {
+      result.window = true;
+    } else if (option == "--scale") {
+      ok = count(&result.scale, 1, 8);
+      result.window = true;
+    } else if (option == "--capture") {
+      ok = value(&result.capture);
+    } else if (option == "--fps") {
+      ok = count(&result.fps, 1, 1000);
+    } else if (option == "--from") {
+      ok = position(&result.from);
+    } else if (option == "--to") {
+      ok = position(&result.to);
+    } else if (option == "--start") {
+      ok = position(&result.start);
+    } else if (option == "--size") {
+      ok = value(&result.size);
+    } else if (option == "--data") {
+      ok = value(&result.dataFolder);
+    } else {
+      *error = "unknown option \"" + option + "\"";
+      ok = false;
+    }
+    if (!ok) return false;
+  }
+
+  if (result.capture.empty() && (result.fps || result.from || result.to || !result.size.empty())) {
+    *error = "--fps, --from, --to and --size need --capture";
+    return false;
+  }
+  if (!result.capture.empty() && (result.window || result.start)) {
+    *error = "--capture runs without a window and from the start: use --from instead of --start";
+    return false;
+  }
+  if (result.from && result.to && *result.from > *result.to) {
+    *error = "--from lies after --to";
+    return false;
+  }
+  if (!result.size.empty() && !IsVideoName(result.capture)) {
+    *error = "--size applies to video captures (FILE.mp4 or FILE.mkv)";
+    return false;
+  }
+  *options = result;
+  return true;
+}
+
+const char* UsageText() {
+  return "usage: korvo [options]\n"
+         "  (no options)        full screen with sound; Escape stops, Home shows frame statistics\n"
+         "  --window            in a desktop window instead of full screen\n"
+         "  --scale N           window size N x 640 x 480 (default 2; implies --window)\n"
+         "  --start POS         start at a music position: run unseen up to POS, then play\n"
+         "  --capture DIR       no display, no sound card: write DIR/NNNNNN.png per frame,\n"
+         "                      DIR/audio.wav and DIR/frames.tsv\n"
+         "  --capture FILE.mp4  the same as one video (needs ffmpeg); also FILE.mkv\n"
+         "  --fps N             capture frame rate (default 30; 60 for video)\n"
+         "  --from POS          first music position a capture writes\n"
+         "  --to POS            last music position a capture runs\n"
+         "  --size WxH          video frame size (nearest-neighbour scaling, letterboxed)\n"
+         "  --data DIR          folder holding data/ and sotkux.xm\n"
+         "  --list-scenes       print the scene table\n"
+         "  --help, --version\n"
+         "POS is 0xPPRR (song position and row in hexadecimal, as 0x0C00) or PP:RR (decimal, as 12:0).\n";
+}
+
+}  // namespace platform

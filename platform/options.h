@@ -1,0 +1,33 @@
+// The command line of the portable main. The demo itself takes none; these options choose how the
+// platform stand-ins run (window, capture, start position, data folder).
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct Options {
+  enum class Action { Run, Help, Version, ListScenes };
+  Action action = Action::Run;
+  bool window = false;         // --window: a desktop window instead of full screen
+  int scale = 2;               // --scale N: window size in multiples of 640 x 480
+  std::string capture;         // --capture DIR (PNG frames + audio.wav) or FILE.mp4 / FILE.mkv
+  int fps = 0;                 // --fps N; 0 = the capture's default
+  std::optional<int> from;     // --from POS: first music position written by a capture
+  std::optional<int> to;       // --to POS: last music position run by a capture
+  std::optional<int> start;    // --start POS: run unseen up to POS, then play in real time
+  std::string size;            // --size WxH: video frame size
+  std::string dataFolder;      // --data DIR
+};
+
+// False with a message naming the option when the command line is not understood.
+bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error);
+
+// A music position as 0xPPRR (hexadecimal, as the scene table writes it) or "PP:RR" (decimal
+// song position and row).
+std::optional<int> ParsePosition(const std::string& text);
+
+const char* UsageText();
+
+}  // namespace platform
