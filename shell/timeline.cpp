@@ -1,7 +1,6 @@
 #include "shell/timeline.h"
 
 #include "platform/win32/win32.h"
-#include "shell/scene_table.h"
 #include "shell/shell.h"
 
 float FrameDelta = 0.0f;
@@ -14,7 +13,9 @@ bool FirstStepDone = false;
 
 }  // namespace
 
-void RunTimeline(MusicPosition position) {
+void RunTimeline(MusicPosition position) { StepTimeline(SceneTable, position); }
+
+void StepTimeline(const SceneTableEntry* table, MusicPosition position) {
   const DWORD now = GetTickCount();
   const DWORD reference = FirstStepDone ? PrevTick : StartTick;
   FirstStepDone = true;
@@ -23,12 +24,12 @@ void RunTimeline(MusicPosition position) {
   FrameDelta = static_cast<float>(elapsed * 0.015f);
 
   // At most one entry per frame: after a jump the table catches up over the next frames.
-  if (static_cast<float>(position) > SceneTable[SceneIndex].endPosition &&
+  if (static_cast<float>(position) > table[SceneIndex].endPosition &&
       SceneIndex < SceneTableSize - 1) {
     ++SceneIndex;
   }
   if (position > EndPosition) QuitFlag = 1;
-  SceneTable[SceneIndex].scene();
+  table[SceneIndex].scene();
 }
 
 void ResetTimeline() {

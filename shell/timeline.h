@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "shell/scene_table.h"
+
 // row | (song position << 8): 0x0520 is row 32 of song position 5.
 using MusicPosition = std::int32_t;
 
@@ -19,5 +21,7 @@ extern std::int32_t SceneIndex;
 // Measures the frame time, advances the table by at most one entry, sets QuitFlag past the end
 // position, and calls the current scene.
 void RunTimeline(MusicPosition position);
+// The same step over any table of SceneTableSize entries (RunTimeline uses SceneTable).
+void StepTimeline(const SceneTableEntry* table, MusicPosition position);
 // Back to the state before the first frame (tests, and a demo started again in one process).
 void ResetTimeline();

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/options.h"
+
+namespace {
+
+struct Parsed {
+  bool ok;
+  platform::Options options;
+  std::string error;
+};
+
+Parsed Parse(std::initializer_list<const char*> arguments) {
+  std::vector<const char*> argv{"korvo"};
+  argv.insert(argv.end(), arguments);
+  Parsed parsed{};
+  parsed.ok = platform::ParseOptions(static_cast<int>(argv.size()), argv.data(), &parsed.options,
+                                     &parsed.error);
+  return parsed;
+}
+
+TEST(Positions, HexAndSongRowForms) {
+  EXPECT_EQ(platform::ParsePosition("0x0C00"), 0x0C00);
+  EXPECT_EQ(platform::ParsePosition("0x1430"), 0x1430);
+  EXPECT_EQ(platform::ParsePosition("12:0"), 0x0C00);
+  EXPECT_EQ(platform::ParsePosition("20:48"), 0x1430);
+  for (const char* bad : {"", "12", "0x", "0xZZ", "1:256", "a:b", "-1:0", "0x10000", "12:"}) {
+    EXPECT_FALSE(platform::ParsePosition(bad).has_value()) << bad;
+  }
+}
+
+TEST(Options, NoArgumentsIsTheDemoFullScreen) {
+  const Parsed p = Parse({});
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.options.action, platform::Options::Action::Run);
+  EXPECT_FALSE(p.options.window);
+  EXPECT_TRUE(p.options.capture.empty());
+}
+
+TEST(Options, CaptureWithItsSettings) {
+  const Parsed p = Parse({"--capture", "out", "--fps", "15", "--from", "0x0100", "--to", "2:0",
+                          "--data", "/tmp/d"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.capture, "out");
+  EXPECT_EQ(p.options.fps, 15);
+  EXPECT_EQ(p.options.from, 0x0100);
+  EXPECT_EQ(p.options.to, 0x0200);
+  EXPECT_EQ(p.options.dataFolder, "/tmp/d");
+}
+
+TEST(Options, WindowScaleAndActions) {
+  EXPECT_EQ(Parse({"--scale", "3"}).options.scale, 3);
+  EXPECT_TRUE(Parse({"--scale", "3"}).options.window);
+  EXPECT_EQ(Parse({"--help"}).options.action, platform::Options::Action::Help);
+  EXPECT_EQ(Parse({"--version"}).options.action, platform::Options::Action::Version);
+  EXPECT_EQ(Parse({"--list-scenes"}).options.action, platform::Options::Action::ListScenes);
+  EXPECT_EQ(Parse({"--start", "0x1110"}).options.start, 0x1110);
+}
+
+TEST(Options, BadCommandLinesNameTheProblem) {
+  const struct {
+    std::initializer_list<const char*> arguments;
+    const char* expected;
+  } cases[] = {
+      {{"--frobnicate"}, "unknown option \"--frobnicate\""},
+      {{"--capture"}, "--capture needs a value"},
+      {{"--capture", "x", "--fps", "0"}, "--fps: \"0\" is not a number from 1 to 1000"},
+      {{"--capture", "x", "--fps", "ten"}, "--fps: \"ten\""},
+      {{"--capture", "x", "--to", "later"}, "--to: \"later\" is not a music position"},
+      {{"--fps", "30"}, "need --capture"},
+      {{"--capture", "x", "--window"}, "--capture runs without a window"},
+      {{"--capture", "x", "--start", "0x0100"}, "use --from instead of --start"},
+      {{"--capture", "x", "--from", "0x0200", "--to", "0x0100"}, "--from lies after --to"},
+      {{"--capture", "x", "--size", "1280x960"}, "--size applies to video captures"},
+      {{"--scale", "0"}, "--scale: \"0\""},
+  };
+  for (const auto& c : cases) {
+    const Parsed p = Parse(c.arguments);
+    EXPECT_FALSE(p.ok) << c.expected;
+    EXPECT_NE(p.error.find(c.expected), std::string::npos) << p.error;
+  }
+}
+
+}  // namespace
