@@ -1,0 +1,142 @@
+// A written module rendered through libopenmpt: envelopes, loops and sample data must sound the
+// way they were written, which they only do when every header field lands at its offset.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/tools_xm/render_helpers.h"
+
+namespace {
+
+using xmtest::kFramesPerTick;
+
+double TickRms(const xmtest::Stereo& s, int tick) {
+  return xmtest::Rms(s.left, tick * kFramesPerTick, (tick + 1) * kFramesPerTick);
+}
+
+TEST(XmSound, VolumeEnvelopeFadesTheNote) {
+  xm::Instrument ins = xmtest::LoopedSquare();
+  ins.volumeEnvelope.points = {{0, 64}, {6, 64}, {12, 0}};
+  auto mod = xmtest::Load(xmtest::OneNoteModule(ins));
+  ASSERT_NE(mod, nullptr);
+  const auto s = xmtest::Render(*mod, 30 * kFramesPerTick);
+  EXPECT_GT(TickRms(s, 2), 0.05);
+  EXPECT_LT(TickRms(s, 9), TickRms(s, 2) * 0.75);  // halfway down
+  EXPECT_LT(TickRms(s, 20), 1e-4);               // the looped sample is silenced
+}
+
+TEST(XmSound, SustainPointHoldsUntilKeyOff) {
+  xm::Instrument ins = xmtest::LoopedSquare();
+  ins.volumeEnvelope.points = {{0, 64}, {6, 64}, {12, 0}};
+  ins.volumeEnvelope.sustainPoint = 1;
+  xm::Module m = xmtest::OneNoteModule(ins);
+  m.patterns[0].At(4, 0).note = xm::kKeyOff;  // tick 24
+  auto mod = xmtest::Load(m);
+  ASSERT_NE(mod, nullptr);
+  const auto s = xmtest::Render(*mod, 40 * kFramesPerTick);
+  EXPECT_NEAR(TickRms(s, 20), TickRms(s, 2), TickRms(s, 2) * 0.02);  // held at full level
+  EXPECT_LT(TickRms(s, 36), 1e-4);                                   // released after key-off
+}
+
+TEST(XmSound, VolumeEnvelopeLoopRepeats) {
+  xm::Instrument ins = xmtest::LoopedSquare();
+  ins.volumeEnvelope.points = {{0, 64}, {4, 0}, {8, 64}};
+  ins.volumeEnvelope.loopStart = 1;
+  ins.volumeEnvelope.loopEnd = 2;
+  auto mod = xmtest::Load(xmtest::OneNoteModule(ins));
+  ASSERT_NE(mod, nullptr);
+  const auto s = xmtest::Render(*mod, 40 * kFramesPerTick);
+  // Ticks 4 to 8 repeat: silent at the loop start, loud just before its end. Without the loop
+  // the envelope would stay at 64 from tick 8 on.
+  for (int round = 1; round <= 4; ++round) {
+    const int start = 4 + 4 * round;
+    EXPECT_LT(TickRms(s, start), 1e-4) << "tick " << start;
+    EXPECT_GT(TickRms(s, start + 3), 0.5 * TickRms(s, 2)) << "tick " << start + 3;
+  }
+}
+
+TEST(XmSound, PanningEnvelopeMovesTheNoteLeft) {
+  xm::Instrument ins = xmtest::LoopedSquare();
+  ins.panningEnvelope.points = {{0, 0}, {10, 0}};
+  auto mod = xmtest::Load(xmtest::OneNoteModule(ins));
+  ASSERT_NE(mod, nullptr);
+  const auto s = xmtest::Render(*mod, 10 * kFramesPerTick);
+  const int from = 2 * kFramesPerTick, to = 10 * kFramesPerTick;
+  EXPECT_GT(xmtest::Rms(s.left, from, to), 0.05);
+  EXPECT_LT(xmtest::Rms(s.right, from, to), xmtest::Rms(s.left, from, to) * 0.01);
+}
+
+TEST(XmSound, OnlyLoopedSamplesSoundPastTheirEnd) {
+  // 800 frames at 8363 Hz (C-4) last about 0.1 s = 5 ticks.
+  std::vector<std::int16_t> square = xmtest::LoopedSquare(16).samples[0].frames;
+  std::vector<std::int16_t> frames;
+  for (int i = 0; i < 800 / 64; ++i) frames.insert(frames.end(), square.begin(), square.end());
+  for (xm::LoopType loop : {xm::LoopType::None, xm::LoopType::Forward, xm::LoopType::PingPong}) {
+    xm::Instrument ins = xmtest::OneSampleInstrument(frames);
+    ins.samples[0].loop = loop;
+    ins.samples[0].loopStart = 64;
+    ins.samples[0].loopLength = 128;
+    auto mod = xmtest::Load(xmtest::OneNoteModule(ins));
+    ASSERT_NE(mod, nullptr);
+    const auto s = xmtest::Render(*mod, 20 * kFramesPerTick);
+    EXPECT_GT(TickRms(s, 1), 0.05);
+    if (loop == xm::LoopType::None) {
+      EXPECT_LT(TickRms(s, 15), 1e-4);
+    } else {
+      EXPECT_GT(TickRms(s, 15), 0.05) << "loop type " << static_cast<int>(loop);
+    }
+  }
+}
+
+// The largest step between neighbouring output frames after the note has settled.
+float LargestStep(const std::vector<float>& v) {
+  float step = 0.0f;
+  for (std::size_t i = 2 * kFramesPerTick; i < v.size(); ++i) step = std::max(step, std::abs(v[i] - v[i - 1]));
+  return step;
+}
+
+TEST(XmSound, PingPongLoopPlaysBackwards) {
+  // A rising ramp: looped forward it jumps back down each time, looped ping-pong it never jumps.
+  std::vector<std::int16_t> ramp;
+  for (int i = 0; i < 256; ++i) ramp.push_back(static_cast<std::int16_t>(-16000 + i * 125));
+  float steps[2];
+  int k = 0;
+  for (xm::LoopType loop : {xm::LoopType::Forward, xm::LoopType::PingPong}) {
+    xm::Instrument ins = xmtest::OneSampleInstrument(ramp);
+    ins.samples[0].loop = loop;
+    ins.samples[0].loopLength = 256;
+    auto mod = xmtest::Load(xmtest::OneNoteModule(ins));
+    ASSERT_NE(mod, nullptr);
+    steps[k++] = LargestStep(xmtest::Render(*mod, 20 * kFramesPerTick).left);
+  }
+  EXPECT_GT(steps[0], 20 * steps[1]);
+  EXPECT_GT(steps[1], 0.0f);
+}
+
+TEST(XmSound, SampleValuesSurviveDeltaCodingAtBothDepths) {
+  // Extreme values side by side: the deltas between them wrap around the sample width.
+  std::vector<std::int16_t> frames;
+  for (int i = 0; i < 64; ++i) frames.push_back(i < 32 ? 32767 : -32768);
+  std::vector<float> rendered[2];
+  int k = 0;
+  for (xm::SampleDepth depth : {xm::SampleDepth::Bits16, xm::SampleDepth::Bits8}) {
+    xm::Instrument ins = xmtest::OneSampleInstrument(frames);
+    ins.samples[0].depth = depth;
+    ins.samples[0].loop = xm::LoopType::Forward;
+    ins.samples[0].loopLength = 64;
+    auto mod = xmtest::Load(xmtest::OneNoteModule(ins));
+    ASSERT_NE(mod, nullptr);
+    rendered[k++] = xmtest::Render(*mod, 10 * kFramesPerTick).left;
+  }
+  const std::vector<float>& v = rendered[0];
+  const float high = *std::max_element(v.begin() + 2 * kFramesPerTick, v.end());
+  const float low = *std::min_element(v.begin() + 2 * kFramesPerTick, v.end());
+  EXPECT_GT(high, 0.05f);
+  EXPECT_NEAR(high, -low, high * 0.01f);
+  for (std::size_t i = 2 * kFramesPerTick; i < v.size(); ++i) {
+    ASSERT_GT(std::abs(v[i]), high * 0.98f) << "a value between the two extremes at frame " << i;
+    ASSERT_NEAR(rendered[1][i], v[i], high * 0.01f) << "8-bit differs from 16-bit at frame " << i;
+  }
+}
+
+}  // namespace
