@@ -87,6 +87,7 @@ bool MidasFailed() { return MidasClosed; }
 
 int WinMain(HINSTANCE instance, HINSTANCE, char*, int showCommand) {
   Instance = instance;
+  MidasClosed = false;
   if (D3DXInitialize() < 0) return FailureStatus;
   if (!RegisterWindowClass()) return FailureStatus;
   // Height 0: the full-screen context covers the screen.

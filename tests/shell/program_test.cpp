@@ -1,0 +1,161 @@
+// The whole program through WinMain, headless: start-up order, the frame loop's one message per
+// frame, the keys, and every failure path, with the demo's own data and song.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/midas/song_clock.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/platform_mode.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/window_events.h"
+#include "shell/overlay.h"
+#include "shell/shell.h"
+#include "shell/timeline.h"
+
+namespace {
+
+using Box = std::pair<std::string, std::string>;  // text, caption
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::ResetWindowSystem();
+    platform::ResetMidas();
+    ResetTimeline();
+    ResetStatsOverlay();
+    QuitFlag = 0;
+    StatsOverlay = 0;
+    platform::Mode() = platform::PlatformMode{};
+    platform::Mode().presentation = platform::Presentation::Headless;
+    platform::Mode().sound = platform::Sound::Virtual;
+    platform::Mode().dataFolder = KORVO_BUILD_DIR;
+    platform::UseVirtualClock(30);
+    platform::SetMessageBoxHook([this](const std::string& text, const std::string& caption) {
+      boxes_.emplace_back(text, caption);
+    });
+    platform::SetFrameSink([this](const std::uint16_t*) {
+      ++frames_;
+      overlayPerFrame_.push_back(StatsOverlay);
+      if (onFrame_) onFrame_(frames_);
+    });
+  }
+
+  void TearDown() override {
+    platform::SetFrameSink(nullptr);
+    platform::SetMessageBoxHook(nullptr);
+    platform::ResetMidas();
+    platform::UseRealClock();
+    platform::Mode() = platform::PlatformMode{};
+  }
+
+  int Run() { return WinMain(nullptr, nullptr, nullptr, 0); }
+
+  // The window the program made: the queue's messages need it to reach WindowProc.
+  static void Post(UINT message, WPARAM wParam) {
+    PostMessageA(reinterpret_cast<HWND>(0x100), message, wParam, 0);
+  }
+
+  std::vector<Box> boxes_;
+  int frames_ = 0;
+  std::vector<int> overlayPerFrame_;
+  std::function<void(int)> onFrame_;
+};
+
+TEST_F(Program, EscapeFinishesTheFrameThenStopsNormally) {
+  onFrame_ = [](int frame) {
+    if (frame == 3) Post(WM_KEYDOWN, VK_ESCAPE);
+  };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(frames_, 3) << "the frame in which Escape is taken is the last one shown";
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(Program, OneMessagePerFrameAndTheOverlay) {
+  onFrame_ = [](int frame) {
+    if (frame == 1) {
+      Post(WM_KEYDOWN, VK_HOME);
+      Post(WM_KEYDOWN, VK_HOME);
+      Post(WM_KEYDOWN, VK_ESCAPE);
+    }
+  };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(frames_, 3) << "a burst of three messages is worked off over three frames";
+  EXPECT_EQ(overlayPerFrame_, (std::vector<int>{0, 1, 0})) << "Home twice leaves it off again";
+  // Drawn in frame 2 only, 33 ms after the first frame.
+  EXPECT_STREQ(StatsOverlayText(), " frame:00002 sec:00000.033 fps:60.606 KORVO JA PELTA!");
+}
+
+TEST_F(Program, QuitMessageEndsAtOnceWithItsValue) {
+  onFrame_ = [](int frame) {
+    if (frame == 2) Post(WM_QUIT, 5);
+  };
+  EXPECT_EQ(Run(), 5);
+  EXPECT_EQ(frames_, 2);
+}
+
+TEST_F(Program, GraphicsFailureShowsThePlatformTextThenItsOwn) {
+  platform::Mode().presentation = platform::Presentation::Fullscreen;
+  ::setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  const int status = Run();
+  ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+  EXPECT_EQ(status, 1);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[0].second, "It wont work! Reboot might help?");
+  EXPECT_FALSE(boxes_[0].first.empty());
+  EXPECT_LT(boxes_[0].first.size(), 40u);
+  EXPECT_EQ(boxes_[1], Box("Direct3D Init error.", "Korvo and Pelta"));
+  EXPECT_EQ(frames_, 0);
+}
+
+TEST_F(Program, MissingDataFileShowsItsPathThenInitError) {
+  const auto empty = std::filesystem::temp_directory_path() / "korvo-empty-data";
+  std::filesystem::create_directories(empty);
+  platform::Mode().dataFolder = empty.string();
+  EXPECT_EQ(Run(), 1);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[0], Box("File not found!", "data\\talo1.obu"));
+  EXPECT_EQ(boxes_[1], Box("Init error.", "Korvo and Pelta"));
+}
+
+TEST_F(Program, MissingSongShowsTheSoundLibrarysText) {
+  // The data folder without the song.
+  const auto folder = std::filesystem::temp_directory_path() / "korvo-no-song";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  std::filesystem::create_directory_symlink(std::filesystem::path(KORVO_BUILD_DIR) / "data",
+                                            folder / "data");
+  platform::Mode().dataFolder = folder.string();
+  EXPECT_EQ(Run(), 1);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].second, "Korvo and Pelta");
+  EXPECT_FALSE(boxes_[0].first.empty());
+  EXPECT_EQ(frames_, 0);
+  EXPECT_TRUE(MidasFailed());
+}
+
+TEST_F(Program, EverySoundLibraryFailureEndsWithStatusOne) {
+  for (const char* call : {"MIDASinit", "MIDASstartBackgroundPlay", "MIDASplayModule",
+                           "MIDASstopModule", "MIDASfreeModule", "MIDASstopBackgroundPlay",
+                           "MIDASclose"}) {
+    SetUp();
+    platform::FailNextMidasCall(call);
+    onFrame_ = [](int frame) {
+      if (frame == 1) Post(WM_KEYDOWN, VK_ESCAPE);
+    };
+    EXPECT_EQ(Run(), 1) << call;
+    ASSERT_EQ(boxes_.size(), 1u) << call;
+    EXPECT_EQ(boxes_[0].second, "Korvo and Pelta") << call;
+    EXPECT_TRUE(MidasFailed()) << call;
+    boxes_.clear();
+    frames_ = 0;
+  }
+}
+
+}  // namespace
