@@ -1,0 +1,11 @@
+// The colour table: the R5G6B5 pixel of every (Y, Cr6, Cb6), index Y x 4096 + Cr6 x 64 + Cb6,
+// built once at start-up in 32-bit float arithmetic, so that converting a decoded picture costs
+// one table read per pixel. Chroma is damped towards grey below luma 16 and above luma 248.
+#pragma once
+
+#include <cstdint>
+
+// R5G6B5 of luma y (0..255) and 6-bit chroma cr6, cb6 (0..63).
+std::uint16_t ColourTableEntry(int y, int cr6, int cb6);
+// Fills table (ColourTableEntries entries).
+void BuildColourTable(std::uint16_t* table);

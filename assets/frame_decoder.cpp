@@ -1,0 +1,163 @@
+#include "assets/frame_decoder.h"
+
+#include <cstring>
+
+#include "assets/fault.h"
+
+std::uint8_t* DecodeBuffer = nullptr;
+FrameDecoder AnimationFrameDecoder;
+
+namespace {
+
+std::uint32_t ReadLittle32(const std::uint8_t* bytes) {
+  return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// The low length bits of word, last bit first: the order in which the stream carries them.
+unsigned ReverseBits(std::uint32_t word, int length) {
+  unsigned reversed = 0;
+  for (int n = 0; n < length; ++n) reversed |= ((word >> n) & 1u) << (length - 1 - n);
+  return reversed;
+}
+
+}  // namespace
+
+void FrameDecoder::Load(const std::uint8_t* codedFrame, int size) {
+  loaded_ = size >= CodeTableBytes;
+  if (!loaded_) {
+    recordSize_ = 0;
+    payload_ = nullptr;
+    payloadSize_ = 0;
+    fault_ = "coded frame of " + std::to_string(size) + " bytes is shorter than its " +
+             std::to_string(CodeTableBytes) + "-byte code table";
+    return;
+  }
+  recordSize_ = static_cast<std::int32_t>(ReadLittle32(codedFrame));
+  for (int v = 0; v < 256; ++v) codeWords_[v] = ReadLittle32(codedFrame + 4 + 4 * v);
+  std::memcpy(codeLengths_, codedFrame + 1028, 256);
+  payload_ = codedFrame + CodeTableBytes;
+  payloadSize_ = size - CodeTableBytes;
+}
+
+bool FrameDecoder::CheckCodeTable() {
+  if (!loaded_) return false;  // Load wrote the fault
+  if (DecodeBuffer == nullptr) {
+    fault_ = "the animation decoder has not been started";
+    return false;
+  }
+  if (recordSize_ > DecodeBufferBytes) {
+    SetFault(&fault_, "frame record of %d bytes exceeds the %d-byte decode buffer", recordSize_,
+             DecodeBufferBytes);
+    return false;
+  }
+  for (int v = 0; v < 256; ++v) {
+    if (codeLengths_[v] > MaxCodeLength) {
+      SetFault(&fault_, "code length %d of byte value %d exceeds %d bits", codeLengths_[v], v,
+               MaxCodeLength);
+      return false;
+    }
+  }
+  return true;
+}
+
+// Every index whose first length bits are the code gets the code's symbol; later byte values
+// overwrite earlier ones.
+void FrameDecoder::BuildLookupTable() {
+  std::memset(table_, 0, sizeof table_);
+  for (int v = 0; v < 256; ++v) {
+    const int length = codeLengths_[v];
+    if (length < 1 || length > 10) continue;
+    for (unsigned i = ReverseBits(codeWords_[v], length); i < 1024; i += 1u << length) {
+      table_[i] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(length)};
+    }
+  }
+}
+
+// Codes of length 0 and 11 to 32. A length-0 code names the root, so the root ends up with the
+// highest byte value of length 0 (symbol 0 if there is none).
+void FrameDecoder::BuildLongCodeTree() {
+  nodes_[0] = {};
+  nodeCount_ = 1;
+  for (int v = 0; v < 256; ++v) {
+    const int length = codeLengths_[v];
+    if (length >= 1 && length <= 10) continue;
+    int cursor = 0;
+    for (int n = length - 1; n >= 0; --n) {
+      const int bit = (codeWords_[v] >> n) & 1;
+      if (nodes_[cursor].child[bit] == 0) {
+        nodes_[nodeCount_] = {};
+        nodes_[cursor].child[bit] = static_cast<std::uint16_t>(nodeCount_++);
+      }
+      cursor = nodes_[cursor].child[bit];
+    }
+    nodes_[cursor].symbol = static_cast<std::uint8_t>(v);
+  }
+}
+
+// Stream bits past the payload read as zero.
+int FrameDecoder::StreamBit(int bytePosition, int bitPosition) const {
+  if (bytePosition >= payloadSize_) return 0;
+  return (payload_[bytePosition] >> bitPosition) & 1;
+}
+
+// Eight payload bytes from bytePosition, little-endian, those past the payload as zero.
+std::uint64_t FrameDecoder::StreamWindow(int bytePosition) const {
+  std::uint64_t window = 0;
+  if (bytePosition + 8 <= payloadSize_) {
+    std::memcpy(&window, payload_ + bytePosition, 8);  // little-endian host
+    return window;
+  }
+  for (int k = 0; k < 8 && bytePosition + k < payloadSize_; ++k) {
+    window |= static_cast<std::uint64_t>(payload_[bytePosition + k]) << (8 * k);
+  }
+  return window;
+}
+
+// Follows the stream's bits down the tree from the root while a child exists; the node where it
+// stops gives the symbol. Stopping at once at the root consumes nothing.
+int FrameDecoder::WalkLongCode(int* bytePosition, int* bitPosition) const {
+  int cursor = 0;
+  for (;;) {
+    const int next = nodes_[cursor].child[StreamBit(*bytePosition, *bitPosition)];
+    if (next == 0) return nodes_[cursor].symbol;
+    cursor = next;
+    if (++*bitPosition == 8) {
+      *bitPosition = 0;
+      ++*bytePosition;
+    }
+  }
+}
+
+std::uint8_t* FrameDecoder::Decode() {
+  if (!CheckCodeTable()) return nullptr;
+  fault_.clear();
+  BuildLookupTable();
+  BuildLongCodeTree();
+
+  std::uint8_t* out = DecodeBuffer;
+  int count = 0;
+  int bytePosition = 0;
+  int bitPosition = 0;
+  while (count < recordSize_ && bytePosition < payloadSize_) {
+    // Table reads straight from an 8-byte window: each read needs 10 bits of it, so at most
+    // 54 bits are used before the window is loaded again; near the end of the payload, decoding
+    // stops once the position leaves it.
+    const std::uint64_t window = StreamWindow(bytePosition);
+    const int remainingBytes = payloadSize_ - bytePosition;
+    const int limit = remainingBytes >= 7 ? 55 : 8 * remainingBytes;
+    int used = bitPosition;
+    const TableEntry* entry = &table_[(window >> used) & 1023];
+    while (entry->length != 0) {
+      out[count++] = entry->symbol;
+      used += entry->length;
+      if (count == recordSize_ || used >= limit) break;
+      entry = &table_[(window >> used) & 1023];
+    }
+    bytePosition += used >> 3;
+    bitPosition = used & 7;
+    if (entry->length == 0 && count < recordSize_ && bytePosition < payloadSize_) {
+      out[count++] = static_cast<std::uint8_t>(WalkLongCode(&bytePosition, &bitPosition));
+    }
+  }
+  return out;
+}
