@@ -1,0 +1,41 @@
+// Turns the song's description (arrangement.h) and its instruments (instruments.h) into a whole
+// tracker module: one 64-row pattern per order, written section by section and layer by layer.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "tools/xm/xm_writer.h"
+
+namespace song {
+
+// What each pattern channel carries.
+enum Channel : int {
+  KickChannel,
+  SnareChannel,   // snare, clap and rolls
+  HatChannel,     // closed and open hats
+  TomChannel,     // tom fills
+  BassChannel,
+  PadChannel,     // three pad voices, low to high, on PadChannel .. PadChannel + 2
+  ArpChannel = PadChannel + 3,
+  LeadChannel,
+  EchoChannel,    // the lead again, three rows later, softer, on the other side
+  CrashChannel,
+  FxChannel,      // risers and sub booms
+  ControlChannel, // global volume
+  ChannelCount,
+};
+
+inline constexpr int EchoDelayRows = 3;
+
+// A chord as pitch classes (0 = C), root first.
+using Chord = std::array<int, 3>;
+// Parses a chord name of the description ("Am", "F#sus4"); false if it is not one.
+bool ParseChord(std::string_view name, Chord& chord);
+// Parses a note token such as "A4" or "C#5" into semitones (60 = C4); false if it is not one.
+bool ParseNote(std::string_view token, int& note);
+
+// The song as a module, ready to be written.
+xm::Module ComposeSong();
+
+}  // namespace song
