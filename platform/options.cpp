@@ -1,5 +1,7 @@
 #include "platform/options.h"
 
+#include "platform/capture/video_pipe.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -17,15 +19,15 @@ std::optional<long> ParseNumber(const std::string& text, int base) {
   return value;
 }
 
-bool IsVideoName(const std::string& name) {
+}  // namespace
+
+bool IsVideoCapture(const std::string& target) {
   const auto ends = [&](const char* suffix) {
     const std::size_t n = std::strlen(suffix);
-    return name.size() > n && name.compare(name.size() - n, n, suffix) == 0;
+    return target.size() > n && target.compare(target.size() - n, n, suffix) == 0;
   };
   return ends(".mp4") || ends(".mkv");
 }
-
-}  // namespace
 
 std::optional<int> ParsePosition(const std::string& text) {
   const std::size_t colon = text.find(':');
@@ -45,6 +47,8 @@ std::optional<int> ParsePosition(const std::string& text) {
 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
   Options result;
+  bool sizeGiven = false;
+  error->clear();
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     const auto value = [&](std::string* out) {
@@ -98,7 +102,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     } else if (option == "--start") {
       ok = position(&result.start);
     } else if (option == "--size") {
-      ok = value(&result.size);
+      std::string text;
+      ok = value(&text) && ParseVideoSize(text, &result.videoWidth, &result.videoHeight);
+      if (!ok && error->empty()) *error = "--size: \"" + text + "\" is not a frame size WxH";
+      sizeGiven = true;
     } else if (option == "--data") {
       ok = value(&result.dataFolder);
     } else {
@@ -108,7 +115,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     if (!ok) return false;
   }
 
-  if (result.capture.empty() && (result.fps || result.from || result.to || !result.size.empty())) {
+  if (result.capture.empty() && (result.fps || result.from || result.to || sizeGiven)) {
     *error = "--fps, --from, --to and --size need --capture";
     return false;
   }
@@ -120,7 +127,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     *error = "--from lies after --to";
     return false;
   }
-  if (!result.size.empty() && !IsVideoName(result.capture)) {
+  if (sizeGiven && !IsVideoCapture(result.capture)) {
     *error = "--size applies to video captures (FILE.mp4 or FILE.mkv)";
     return false;
   }

@@ -17,7 +17,8 @@ struct Options {
   std::optional<int> from;     // --from POS: first music position written by a capture
   std::optional<int> to;       // --to POS: last music position run by a capture
   std::optional<int> start;    // --start POS: run unseen up to POS, then play in real time
-  std::string size;            // --size WxH: video frame size
+  int videoWidth = 640;        // --size WxH: video frame size
+  int videoHeight = 480;
   std::string dataFolder;      // --data DIR
 };
 
@@ -27,6 +28,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 // A music position as 0xPPRR (hexadecimal, as the scene table writes it) or "PP:RR" (decimal
 // song position and row).
 std::optional<int> ParsePosition(const std::string& text);
+
+// A capture target naming a video file (.mp4, .mkv) rather than a folder.
+bool IsVideoCapture(const std::string& target);
 
 const char* UsageText();
 

@@ -1,5 +1,7 @@
 // The portable entry point: reads the command line, sets up the platform stand-ins for the chosen
 // mode, and runs the demo through WinMain. The demo code never sees the options.
+#include <stdlib.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +20,9 @@
 namespace {
 
 constexpr int DefaultCaptureFps = 30;
+constexpr int DefaultVideoFps = 60;
+
+std::string VideoFolder;  // a video capture's temporary folder
 
 bool HoldsDemoData(const std::filesystem::path& folder) {
   std::error_code error;
@@ -42,17 +47,31 @@ void ListScenes() {
   }
 }
 
+// A video is assembled in a temporary folder: frame list and WAV, removed when it is done.
+std::string VideoWorkFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "korvo-video-XXXXXX").string();
+  return mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
 bool SetUpCapture(const platform::Options& options) {
+  const bool video = platform::IsVideoCapture(options.capture);
+  platform::CaptureSettings settings;
+  settings.folder = video ? VideoWorkFolder() : options.capture;
+  if (video) VideoFolder = settings.folder;
+  settings.video = video ? options.capture : "";
+  settings.fps = options.fps ? options.fps : (video ? DefaultVideoFps : DefaultCaptureFps);
+  settings.from = options.from.value_or(0);
+  settings.to = options.to.value_or(0xFFFF);
+  settings.endPosition = EndPosition + 1;
+  settings.videoWidth = options.videoWidth;
+  settings.videoHeight = options.videoHeight;
+  if (settings.folder.empty() || !platform::BeginCapture(settings)) return false;
+
   platform::PlatformMode& mode = platform::Mode();
   mode.presentation = platform::Presentation::Headless;
   mode.sound = platform::Sound::Virtual;
-  mode.wavPath = options.capture + "/audio.wav";
-  platform::UseVirtualClock(options.fps ? options.fps : DefaultCaptureFps);
-  platform::CaptureSettings settings;
-  settings.folder = options.capture;
-  settings.from = options.from.value_or(0);
-  settings.to = options.to.value_or(0xFFFF);
-  if (!platform::BeginCapture(settings)) return false;
+  mode.wavPath = platform::CaptureWavPath();
+  platform::UseVirtualClock(settings.fps);
   platform::SetFrameSink([](const std::uint16_t* pixels) {
     const MIDASplayStatus status = platform::LastPlayStatus();
     const int position = static_cast<int>(status.row | (status.position << 8));
@@ -99,8 +118,12 @@ int main(int argc, char** argv) {
     platform::Mode().windowScale = options.scale;
   }
 
-  const int status = WinMain(nullptr, nullptr, argv[0], SW_SHOWDEFAULT);
-  if (capturing) platform::EndCapture();
+  int status = WinMain(nullptr, nullptr, argv[0], SW_SHOWDEFAULT);
+  if (capturing) {
+    if (!platform::EndCapture() && status == 0) status = 1;
+    std::error_code ignored;
+    if (!VideoFolder.empty()) std::filesystem::remove_all(VideoFolder, ignored);
+  }
   if (status != 0 && !capturing) HintWithoutDisplay();
   return status;
 }

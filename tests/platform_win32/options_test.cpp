@@ -76,6 +76,7 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--capture", "x", "--start", "0x0100"}, "use --from instead of --start"},
       {{"--capture", "x", "--from", "0x0200", "--to", "0x0100"}, "--from lies after --to"},
       {{"--capture", "x", "--size", "1280x960"}, "--size applies to video captures"},
+      {{"--capture", "x.mp4", "--size", "big"}, "--size: \"big\" is not a frame size WxH"},
       {{"--scale", "0"}, "--scale: \"0\""},
   };
   for (const auto& c : cases) {
