@@ -30,6 +30,11 @@ void UseRealClock() {
   State().realStart = std::chrono::steady_clock::now();
 }
 
+void UseRealClockFrom(std::uint32_t milliseconds) {
+  State().kind = ClockKind::Real;
+  State().realStart = std::chrono::steady_clock::now() - std::chrono::milliseconds(milliseconds);
+}
+
 void UseVirtualClock(int framesPerSecond) {
   State().kind = ClockKind::VirtualFrames;
   State().framesPerSecond = framesPerSecond > 0 ? framesPerSecond : 30;

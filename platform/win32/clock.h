@@ -8,6 +8,9 @@
 namespace platform {
 
 void UseRealClock();
+// Real time from now on, continuing from the given tick count (a run that went ahead on the
+// virtual clock and now plays in real time).
+void UseRealClockFrom(std::uint32_t milliseconds);
 // Virtual clock at framesPerSecond; time of frame k is k * 1000 / framesPerSecond ms (integer
 // arithmetic on the exact product, so there is no drift).
 void UseVirtualClock(int framesPerSecond);

@@ -25,6 +25,8 @@ struct PlatformMode {
   int windowScale = 2;       // window size = 640 x 480 times this, for Presentation::Window
   std::string dataFolder;    // where "data" and the song are; empty = working directory
   std::string wavPath;       // Sound::Virtual: where the song as rendered is written; empty = nowhere
+  // False while --start runs ahead unseen: frames are made but not shown in the window.
+  bool presenting = true;
 };
 
 PlatformMode& Mode();
