@@ -1,0 +1,103 @@
+#include "platform/midas/audio_device.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+struct DeviceState {
+  SDL_AudioDeviceID id = 0;
+  SongPlayer* player = nullptr;
+  std::uint32_t bufferFrames = RequestedBufferFrames;
+  // Written by the callback, read under the lock.
+  std::uint64_t deliveredFrames = 0;
+  std::uint64_t lastCallbackCounter = 0;
+  std::uint64_t songStartFrame = 0;  // device frame that carries the song's first frame
+};
+
+DeviceState& Device() {
+  static DeviceState state;
+  return state;
+}
+
+void SDLCALL FillBuffer(void* user, Uint8* stream, int length) {
+  DeviceState& d = *static_cast<DeviceState*>(user);
+  const std::size_t frames = static_cast<std::size_t>(length) / 4;
+  d.player->Render(reinterpret_cast<std::int16_t*>(stream), frames);
+  d.deliveredFrames += frames;
+  d.lastCallbackCounter = SDL_GetPerformanceCounter();
+}
+
+}  // namespace
+
+std::int64_t AudibleDeviceFrame(std::uint64_t deliveredFrames, std::uint32_t bufferFrames,
+                                double secondsSinceCallback) {
+  const double sinceCallback = std::clamp(secondsSinceCallback * SongRate, 0.0, static_cast<double>(bufferFrames));
+  return static_cast<std::int64_t>(deliveredFrames) - 2 * static_cast<std::int64_t>(bufferFrames) +
+         static_cast<std::int64_t>(sinceCallback);
+}
+
+bool OpenAudioDevice(SongPlayer& player, std::string& error) {
+  DeviceState& d = Device();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    error = SDL_GetError();
+    return false;
+  }
+  SDL_AudioSpec want{};
+  want.freq = SongRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = RequestedBufferFrames;
+  want.callback = FillBuffer;
+  want.userdata = &d;
+  SDL_AudioSpec have{};
+  d = DeviceState{};
+  d.player = &player;
+  d.id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);  // SDL converts to what the device takes
+  if (d.id == 0) {
+    error = SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  d.bufferFrames = have.samples;
+  return true;
+}
+
+void CloseAudioDevice() {
+  DeviceState& d = Device();
+  if (d.id == 0) return;
+  SDL_CloseAudioDevice(d.id);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  d = DeviceState{};
+}
+
+bool AudioDeviceOpen() { return Device().id != 0; }
+
+void PauseAudioDevice(bool paused) {
+  if (Device().id != 0) SDL_PauseAudioDevice(Device().id, paused ? 1 : 0);
+}
+
+AudioLock::AudioLock() {
+  if (Device().id != 0) SDL_LockAudioDevice(Device().id);
+}
+
+AudioLock::~AudioLock() {
+  if (Device().id != 0) SDL_UnlockAudioDevice(Device().id);
+}
+
+void MarkSongStartOnDevice() { Device().songStartFrame = Device().deliveredFrames; }
+
+std::int64_t AudibleSongFrame() {
+  const DeviceState& d = Device();
+  if (d.deliveredFrames == 0) return -1;
+  const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - d.lastCallbackCounter) /
+                         static_cast<double>(SDL_GetPerformanceFrequency());
+  return AudibleDeviceFrame(d.deliveredFrames, d.bufferFrames, seconds) -
+         static_cast<std::int64_t>(d.songStartFrame);
+}
+
+}  // namespace platform
+
