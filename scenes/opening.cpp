@@ -19,19 +19,22 @@ float WrapScroll(float offset) { return offset > 1.0f ? offset - 1.0f : offset; 
 
 }  // namespace
 
-void Scroller() {
+void Scroller(int firstBrightness, int secondBrightness, float secondAngle) {
   Device->SetTexture(0, TextureSlots[1]);
   DepthTestOff();
-  QuadTexOrigin.v = ScrollV;
+  QuadTexOrigin = {0.0f, ScrollV};
   AdditiveBlendOn();
-  const int brightness = static_cast<int>(FadeA * 128.0f);
-  DrawQuad(1.0f, 0.0f, brightness, 0.0f, 0.0f);
-  // The same picture, half-turned by the negative size and a quarter turn more, scrolling in u.
+  DrawQuad(1.0f, 0.0f, firstBrightness, 0.0f, 0.0f);
   QuadTexOrigin = {ScrollU, 0.0f};
-  DrawQuad(-1.0f, 256.0f, brightness, -100.0f, 0.0f);
+  DrawQuad(-1.0f, secondAngle, secondBrightness, -100.0f, 0.0f);
   QuadTexOrigin = {0.0f, 0.0f};
   ScrollV = WrapScroll(ScrollV + FrameDelta * 0.01f);
   ScrollU = WrapScroll(ScrollU + FrameDelta * 0.02f);
+}
+
+void Scroller() {
+  const int brightness = static_cast<int>(FadeA * 128.0f);
+  Scroller(brightness, brightness, 256.0f);
 }
 
 void FeedbackTunnel(const FeedbackTunnelVariant& variant) {

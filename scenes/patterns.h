@@ -7,9 +7,13 @@
 
 #include "platform/d3d/d3d7.h"
 
-// Draws texture slot 1 twice, additively, at brightness (integer)(FadeA x 128), then advances
-// ScrollU by FrameDelta x 0.02 and ScrollV by FrameDelta x 0.01, wrapping each above 1.0.
-// Leaves QuadTexOrigin at (0, 0) and the depth test off.
+// Two crossed layers of texture slot 1, added: the first upright scrolling in v, the second
+// half-turned by a negative size and turned by secondAngle more (AngleUnits), 100 pixels left,
+// scrolling in u. Then advances ScrollV by FrameDelta x 0.01 and ScrollU by FrameDelta x 0.02,
+// each losing 1.0 once above it. Leaves QuadTexOrigin at (0, 0) and the depth test off.
+void Scroller(int firstBrightness, int secondBrightness, float secondAngle);
+// The opening's Scroller (entries 0 to 2, 24): both layers at (integer)(FadeA x 128), the
+// second a quarter turn on.
 void Scroller();
 
 // One row of the FeedbackTunnel's table of variants: the brightness is
