@@ -39,7 +39,11 @@ struct Call {
     Clear,
     BeginScene,
     EndScene,
-  } kind;
+  };
+  Call() = default;
+  explicit Call(Kind k) : kind(k) {}
+
+  Kind kind = Kind::BeginScene;
   DWORD state = 0, value = 0;              // Set*State; SetTransform: state; Clear: value = flags
   IDirectDrawSurface7* texture = nullptr;  // SetTexture, the bound texture of draws, target of loads
   IDirectDrawSurface7* source = nullptr;   // LoadTextureFromSurface: the surface copied from
@@ -56,6 +60,9 @@ void StopRecording();
 bool Recording();
 const std::vector<Call>& Calls();
 void ClearCalls();
+
+// Device side: appends one call while recording.
+void Append(Call call);
 
 // Off: draws, clears and loads are recorded and validated but change no pixel. On by default.
 void SetRasterizing(bool on);

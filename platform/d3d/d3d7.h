@@ -125,10 +125,14 @@ class IDirectDrawSurface7 {
   ULONG Release();
 
   Texture* texture() { return texture_; }
-  explicit IDirectDrawSurface7(Texture* texture) : texture_(texture) {}
+  // A permanent surface (primary, back buffer) belongs to the device and outlives its references;
+  // any other is deleted, with its texture, by the last Release.
+  explicit IDirectDrawSurface7(Texture* texture, bool permanent = false)
+      : texture_(texture), permanent_(permanent) {}
 
  private:
   Texture* texture_;
+  bool permanent_;
   ULONG references_ = 1;
 };
 

@@ -1,0 +1,15 @@
+// Screen-space clipping of triangles that reach far outside the screen, so that the rasterizer's
+// fixed-point edge arithmetic never overflows. Screen quads up to several times the screen stay
+// inside the band and are only trimmed to the screen row by row.
+#pragma once
+
+#include "platform/d3d/rasterizer.h"
+
+constexpr float kGuardBand = 8192.0f;  // pixels either side of the origin
+constexpr int kGuardClipMaxVertices = 7;
+
+// True when all three corners are finite and inside the band.
+bool InsideGuardBand(const ScreenVertex* const v[3]);
+// The part of the triangle inside the band, as a convex polygon in the same winding; returns its
+// corner count (0 for a triangle with a corner that is not a finite number).
+int ClipToGuardBand(const ScreenVertex* const v[3], ScreenVertex out[kGuardClipMaxVertices]);

@@ -1,0 +1,190 @@
+#include "platform/d3d/rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/d3d/guard_band_clip.h"
+#include "platform/d3d/pixel_pipeline.h"
+#include "platform/d3d/worker_pool.h"
+
+namespace {
+
+constexpr int kSubPixelBits = 8;
+constexpr double kSubPixel = 1 << kSubPixelBits;
+constexpr int kRowsPerTask = 8;
+
+// A plane a(x, y) = base + dx * x + dy * y over pixel coordinates.
+struct Plane {
+  double base, dx, dy;
+  double RowStart(int y) const { return base + dy * y; }
+};
+
+struct TriangleSetup {
+  std::int64_t x[3], y[3];  // fixed point, sorted by y
+  bool longEdgeLeft;        // the edge from vertex 0 to vertex 2 bounds the left side
+  int rowFirst, rowEnd;
+  Plane z, q, attributes[ScreenVertex::kAttributes];
+  bool affine;      // q is the same everywhere: attributes need no per-pixel divide
+  bool flatColour;  // diffuse and specular the same at all three corners
+  std::uint8_t diffuse[3], specular[3];
+};
+
+std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {  // d > 0
+  return n >= 0 ? (n + d - 1) / d : -((-n) / d);
+}
+
+Plane MakePlane(const double* px, const double* py, const double* a, double area) {
+  double a1 = a[1] - a[0], a2 = a[2] - a[0];
+  double x1 = px[1] - px[0], x2 = px[2] - px[0], y1 = py[1] - py[0], y2 = py[2] - py[0];
+  Plane p;
+  p.dx = (a1 * y2 - a2 * y1) / area;
+  p.dy = (a2 * x1 - a1 * x2) / area;
+  p.base = a[0] - p.dx * px[0] - p.dy * py[0];
+  return p;
+}
+
+std::uint8_t ColourByte(double value) {
+  return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
+}
+
+// False when the triangle is culled, degenerate or off screen.
+bool Setup(const ScreenVertex* v[3], const DrawSettings& settings, const RenderTarget& target,
+           TriangleSetup& t) {
+  std::int64_t fx[3], fy[3];
+  for (int k = 0; k < 3; ++k) {
+    fx[k] = std::llround(static_cast<double>(v[k]->x) * kSubPixel);
+    fy[k] = std::llround(static_cast<double>(v[k]->y) * kSubPixel);
+  }
+  // Positive area: clockwise as seen, y growing downwards.
+  std::int64_t area = (fx[1] - fx[0]) * (fy[2] - fy[0]) - (fx[2] - fx[0]) * (fy[1] - fy[0]);
+  if (area == 0) return false;
+  if (settings.cullMode == D3DCULL_CCW && area < 0) return false;
+  if (settings.cullMode == D3DCULL_CW && area > 0) return false;
+
+  int order[3] = {0, 1, 2};
+  std::sort(order, order + 3, [&](int a, int b) { return fy[a] < fy[b]; });
+  for (int k = 0; k < 3; ++k) {
+    t.x[k] = fx[order[k]];
+    t.y[k] = fy[order[k]];
+  }
+  std::int64_t side = (t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - (t.y[1] - t.y[0]) * (t.x[2] - t.x[0]);
+  t.longEdgeLeft = side > 0;
+  t.rowFirst = static_cast<int>(std::max<std::int64_t>(0, CeilDiv(t.y[0], 1 << kSubPixelBits)));
+  t.rowEnd = static_cast<int>(std::min<std::int64_t>(target.height, CeilDiv(t.y[2], 1 << kSubPixelBits)));
+  std::int64_t minX = std::min({fx[0], fx[1], fx[2]}), maxX = std::max({fx[0], fx[1], fx[2]});
+  if (t.rowFirst >= t.rowEnd || maxX < 0 || minX >= (std::int64_t{target.width} << kSubPixelBits))
+    return false;
+
+  double px[3], py[3], values[3];
+  for (int k = 0; k < 3; ++k) {
+    px[k] = static_cast<double>(fx[k]) / kSubPixel;
+    py[k] = static_cast<double>(fy[k]) / kSubPixel;
+  }
+  double darea = static_cast<double>(area) / (kSubPixel * kSubPixel);
+  auto plane = [&](auto field) {
+    for (int k = 0; k < 3; ++k) values[k] = field(*v[k]);
+    return MakePlane(px, py, values, darea);
+  };
+  t.z = plane([](const ScreenVertex& s) { return static_cast<double>(s.z); });
+  t.q = plane([](const ScreenVertex& s) { return static_cast<double>(s.q); });
+  t.affine = v[0]->q == v[1]->q && v[1]->q == v[2]->q;
+  // Without perspective the attributes are divided once here instead of at every pixel.
+  double divide = t.affine ? 1.0 / static_cast<double>(v[0]->q) : 1.0;
+  for (int a = 0; a < ScreenVertex::kAttributes; ++a) {
+    t.attributes[a] = plane([&](const ScreenVertex& s) { return s.attributes[a] * divide; });
+  }
+  t.flatColour = true;
+  for (int a = 2; a < ScreenVertex::kAttributes; ++a) {
+    t.flatColour &= v[0]->attributes[a] == v[1]->attributes[a] && v[1]->attributes[a] == v[2]->attributes[a];
+  }
+  t.flatColour &= v[0]->q == v[1]->q && v[1]->q == v[2]->q;
+  for (int c = 0; c < 3; ++c) {
+    double q = static_cast<double>(v[0]->q);
+    t.diffuse[c] = ColourByte(v[0]->attributes[2 + c] / q);
+    t.specular[c] = ColourByte(v[0]->attributes[5 + c] / q);
+  }
+  return true;
+}
+
+// First covered pixel column on an edge at fixed-point row Y: ceil of the edge's x.
+std::int64_t EdgeColumn(const TriangleSetup& t, int a, int b, std::int64_t Y) {
+  std::int64_t dy = t.y[b] - t.y[a];
+  std::int64_t numerator = t.x[a] * dy + (Y - t.y[a]) * (t.x[b] - t.x[a]);
+  return CeilDiv(numerator, dy << kSubPixelBits);
+}
+
+void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const RenderTarget& target,
+                   int rowFirst, int rowEnd) {
+  rowFirst = std::max(rowFirst, t.rowFirst);
+  rowEnd = std::min(rowEnd, t.rowEnd);
+  SpanShader shader(settings, target);
+  for (int y = rowFirst; y < rowEnd; ++y) {
+    std::int64_t Y = std::int64_t{y} << kSubPixelBits;
+    std::int64_t onLong = EdgeColumn(t, 0, 2, Y);
+    std::int64_t onShort = Y < t.y[1] ? EdgeColumn(t, 0, 1, Y) : EdgeColumn(t, 1, 2, Y);
+    std::int64_t left = t.longEdgeLeft ? onLong : onShort;
+    std::int64_t right = t.longEdgeLeft ? onShort : onLong;
+    left = std::max<std::int64_t>(left, 0);
+    right = std::min<std::int64_t>(right, target.width);
+    if (left >= right) continue;
+    SpanInput span;
+    span.y = y;
+    span.xFirst = static_cast<int>(left);
+    span.xEnd = static_cast<int>(right);
+    span.z = {t.z.RowStart(y), t.z.dx};
+    span.q = {t.q.RowStart(y), t.q.dx};
+    for (int a = 0; a < ScreenVertex::kAttributes; ++a)
+      span.attributes[a] = {t.attributes[a].RowStart(y), t.attributes[a].dx};
+    span.affine = t.affine;
+    span.flatColour = t.flatColour;
+    std::copy_n(t.diffuse, 3, span.diffuse);
+    std::copy_n(t.specular, 3, span.specular);
+    shader.Shade(span);
+  }
+}
+
+}  // namespace
+
+void TriangleBatch::AddTriangle(int a, int b, int c) {
+  const ScreenVertex* v[3] = {&vertices_[a], &vertices_[b], &vertices_[c]};
+  if (InsideGuardBand(v)) {
+    triangles_.push_back({{a, b, c}});
+    return;
+  }
+  ScreenVertex polygon[kGuardClipMaxVertices];
+  int count = ClipToGuardBand(v, polygon);
+  if (count < 3) return;
+  int first = AddVertex(polygon[0]);
+  int previous = AddVertex(polygon[1]);
+  for (int k = 2; k < count; ++k) {
+    int next = AddVertex(polygon[k]);
+    triangles_.push_back({{first, previous, next}});
+    previous = next;
+  }
+}
+
+void Rasterize(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
+  static std::vector<TriangleSetup> setups;  // kept from draw to draw (one demo thread)
+  setups.clear();
+  const auto& vertices = batch.vertices();
+  for (const TriangleBatch::Triangle& triangle : batch.triangles()) {
+    const ScreenVertex* v[3] = {&vertices[triangle.v[0]], &vertices[triangle.v[1]],
+                                &vertices[triangle.v[2]]};
+    TriangleSetup t;
+    if (Setup(v, settings, target, t)) setups.push_back(t);
+  }
+  if (setups.empty()) return;
+  int rowFirst = target.height, rowEnd = 0;
+  for (const TriangleSetup& t : setups) {
+    rowFirst = std::min(rowFirst, t.rowFirst);
+    rowEnd = std::max(rowEnd, t.rowEnd);
+  }
+  int firstTask = rowFirst / kRowsPerTask;
+  int taskCount = (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask;
+  RunOnWorkers(taskCount, [&](int task) {
+    int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
+    for (const TriangleSetup& t : setups) {
+      if (t.rowEnd > bandFirst && t.rowFirst < bandEnd) RasterizeRows(t, settings, target, bandFirst, bandEnd);
+    }
+  });
+}

@@ -1,0 +1,74 @@
+// Texel and colour arithmetic shared by the span shaders: bilinear sampling with wrapping, the
+// nearest texel for colour keys, modulate, saturating add. Colours are 0x00RRGGBB, 8 bits a
+// channel. Texture positions are 16.16 fixed point in texels with the half-texel already taken
+// off, so a position of exactly i << 16 is the centre of texel i.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "platform/d3d/texture.h"
+
+// 16.16 texel position of texture coordinate u on a texture of size texels; u wraps at 1.
+inline std::int32_t TexelPosition(double u, int size) {
+  double wrapped = u - std::floor(u);
+  return static_cast<std::int32_t>(std::floor(wrapped * size * 65536.0)) - 32768;
+}
+
+inline int WrapTexel(std::int32_t i, int size, bool powerOfTwo) {
+  if (powerOfTwo) return i & (size - 1);
+  i %= size;
+  return i < 0 ? i + size : i;
+}
+
+// (a * (256 - f) + b * f) >> 8 per channel, two channels at a time in 16-bit fields.
+inline std::uint32_t LerpColour(std::uint32_t a, std::uint32_t b, std::uint32_t f) {
+  std::uint32_t g = 256 - f;
+  std::uint32_t redBlue = (((a & 0xFF00FF) * g + (b & 0xFF00FF) * f) >> 8) & 0xFF00FF;
+  std::uint32_t green = (((a & 0xFF00) * g + (b & 0xFF00) * f) >> 8) & 0xFF00;
+  return redBlue | green;
+}
+
+inline std::uint32_t SampleBilinear(const Texture& t, std::int32_t s, std::int32_t u) {
+  int w = t.width(), h = t.height();
+  bool p2 = t.powerOfTwo();
+  std::int32_t i0 = s >> 16, j0 = u >> 16;
+  std::uint32_t fs = (static_cast<std::uint32_t>(s) >> 8) & 0xFF;
+  std::uint32_t fu = (static_cast<std::uint32_t>(u) >> 8) & 0xFF;
+  int x0 = WrapTexel(i0, w, p2), x1 = WrapTexel(i0 + 1, w, p2);
+  const std::uint32_t* row0 = t.widened() + WrapTexel(j0, h, p2) * w;
+  const std::uint32_t* row1 = t.widened() + WrapTexel(j0 + 1, h, p2) * w;
+  return LerpColour(LerpColour(row0[x0], row0[x1], fs), LerpColour(row1[x0], row1[x1], fs), fu);
+}
+
+// The stored 16-bit value of the texel nearest the sample point.
+inline std::uint16_t NearestTexel(const Texture& t, std::int32_t s, std::int32_t u) {
+  bool p2 = t.powerOfTwo();
+  int x = WrapTexel((s + 0x8000) >> 16, t.width(), p2);
+  int y = WrapTexel((u + 0x8000) >> 16, t.height(), p2);
+  return t.pixels()[y * t.width() + x];
+}
+
+// Texture times diffuse per channel: (t * (d + 1)) >> 8, so white keeps the texel and black
+// gives black.
+inline std::uint32_t Modulate(std::uint32_t texel, std::uint32_t diffuse) {
+  std::uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    std::uint32_t t = (texel >> shift) & 0xFF, d = (diffuse >> shift) & 0xFF;
+    out |= ((t * (d + 1)) >> 8) << shift;
+  }
+  return out;
+}
+
+inline std::uint32_t AddSaturated(std::uint32_t a, std::uint32_t b) {
+  std::uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    std::uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF);
+    out |= (sum > 255 ? 255 : sum) << shift;
+  }
+  return out;
+}
+
+inline std::uint16_t NarrowColour(std::uint32_t c) {
+  return NarrowRgb888((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}

@@ -1,0 +1,56 @@
+// The software device behind IDirect3DDevice7: render states, the bound texture, the transforms,
+// the back buffer and the 16-bit depth buffer, and the two draw paths (screen-space triangle
+// strips, projected indexed triangle lists).
+//
+// One device exists for the whole process; each new context resets it to the context's defaults,
+// so interfaces handed out earlier stay valid. All calls come from the demo's thread; a draw runs
+// on the worker pool and is finished when the call returns, so a texture written between two draws
+// is seen by the later one only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d/d3d7.h"
+#include "platform/d3d/rasterizer.h"
+#include "platform/d3d/texture.h"
+
+class SoftwareDevice {
+ public:
+  static constexpr int kWidth = 640, kHeight = 480;
+  static constexpr DWORD kRenderStateCount = 256;
+
+  SoftwareDevice();
+  static SoftwareDevice& Instance();
+
+  // Render states at their Direct3D 7 defaults, identity transforms, no texture, black frame.
+  void Reset();
+
+  Texture& backBuffer() { return backBuffer_; }
+  std::uint16_t* depthBuffer() { return depth_.data(); }
+
+  DWORD renderState(D3DRENDERSTATETYPE state) const { return renderStates_[state]; }
+  bool SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+  bool SetTextureStageState(D3DTEXTURESTAGESTATETYPE state, DWORD value);
+  IDirectDrawSurface7* boundTexture() const { return boundTexture_; }
+  void BindTexture(IDirectDrawSurface7* surface);  // keeps a reference, as Direct3D does
+  D3DMATRIX* transform(D3DTRANSFORMSTATETYPE state);
+
+  // Colour 0 and depth 1.0.
+  void Clear(DWORD flags);
+  void DrawTriangleStrip(const D3DTLVERTEX* vertices, DWORD count);
+  // Indices at or past vertexCount skip their triangle.
+  void DrawIndexedTriangleList(const D3DLVERTEX* vertices, DWORD vertexCount, const WORD* indices,
+                               DWORD indexCount);
+
+  DrawSettings settings() const;
+
+ private:
+  Texture backBuffer_;
+  std::vector<std::uint16_t> depth_;
+  std::array<DWORD, kRenderStateCount> renderStates_{};
+  IDirectDrawSurface7* boundTexture_ = nullptr;
+  D3DMATRIX world_{}, view_{}, projection_{};
+  TriangleBatch batch_;  // reused by every draw
+};
