@@ -201,12 +201,21 @@ bool CheckFrameRecord(const std::uint8_t* record, int recordSize, FrameLayout* l
   return header.lumaOnly || CheckChroma(recordSize, header, layout, fault);
 }
 
+void InterpolateGrid(const std::uint8_t* grid, int width, int height, int blockWidth,
+                     int blockHeight, bool vertical, bool luma, std::uint8_t* scratch,
+                     std::uint8_t* out, int pixelStride) {
+  InterpolateGridRows(grid, width, blockWidth, height / blockHeight + 1, luma ? 4 : 1, scratch);
+  if (luma) {
+    InterpolateColumns<std::uint8_t>(scratch, width, height, blockHeight, vertical, out, pixelStride);
+  } else {
+    InterpolateColumns<std::int8_t>(scratch, width, height, blockHeight, vertical, out, pixelStride);
+  }
+}
+
 void InterpolateLumaBase(const FrameHeader& header, const std::uint8_t* grid) {
-  InterpolateGridRows(grid, header.width, header.lumaBlockWidth,
-                      header.height / header.lumaBlockHeight + 1, 4, LumaScratchRows);
-  InterpolateColumns<std::uint8_t>(LumaScratchRows, header.width, header.height,
-                                   header.lumaBlockHeight, header.verticalInterpolation,
-                                   LumaBasePlane, 1);
+  InterpolateGrid(grid, header.width, header.height, header.lumaBlockWidth,
+                  header.lumaBlockHeight, header.verticalInterpolation, true, LumaScratchRows,
+                  LumaBasePlane, 1);
 }
 
 int ApplyLumaResiduals(const FrameHeader& header, const std::uint8_t* residuals,
@@ -239,10 +248,9 @@ int ApplyLumaResiduals(const FrameHeader& header, const std::uint8_t* residuals,
 }
 
 void InterpolateChroma(const FrameHeader& header, const std::uint8_t* grid, std::uint8_t* plane) {
-  InterpolateGridRows(grid, header.width, header.chromaBlockWidth,
-                      header.height / header.chromaBlockHeight + 1, 1, ChromaScratchRows);
-  InterpolateColumns<std::int8_t>(ChromaScratchRows, header.width, header.height,
-                                  header.chromaBlockHeight, header.verticalInterpolation, plane, 4);
+  InterpolateGrid(grid, header.width, header.height, header.chromaBlockWidth,
+                  header.chromaBlockHeight, header.verticalInterpolation, false, ChromaScratchRows,
+                  plane, 4);
 }
 
 int DecodeFrame(const std::uint8_t* codedFrame, std::uint8_t* picture, int size,

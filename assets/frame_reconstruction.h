@@ -57,6 +57,14 @@ bool CheckFrameRecord(const std::uint8_t* record, int recordSize, FrameLayout* l
 int DecodeFrame(const std::uint8_t* codedFrame, std::uint8_t* picture, int size,
                 std::string* fault = nullptr);
 
+// Both interpolation passes of one grid of (W / blockWidth + 1) x (H / blockHeight + 1) samples
+// into W x H pixels, pixelStride bytes apart in out; scratch takes (H / blockHeight + 1) x W
+// bytes. Luma samples are quarter values and its scratch rows are read unsigned; chroma samples
+// are taken as they are and read back signed. Block dimensions must be 1, 2, 4, 8 or 16.
+void InterpolateGrid(const std::uint8_t* grid, int width, int height, int blockWidth,
+                     int blockHeight, bool vertical, bool luma, std::uint8_t* scratch,
+                     std::uint8_t* out, int pixelStride);
+
 // The steps of DecodeFrame, on a checked record.
 void InterpolateLumaBase(const FrameHeader& header, const std::uint8_t* grid);
 int ApplyLumaResiduals(const FrameHeader& header, const std::uint8_t* residuals,

@@ -1,0 +1,18 @@
+// PNG frames for the encoder: one picture per file, or every .png of a folder in name order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/anim/animation_encoder.h"
+
+namespace anim {
+
+// False and a fault naming the file when it cannot be read as a PNG picture.
+bool ReadPngPicture(const std::string& path, RgbPicture* picture, std::string* fault);
+
+// The arguments in order, each folder replaced by its .png files sorted by name.
+bool ListFrameFiles(const std::vector<std::string>& arguments, std::vector<std::string>* files,
+                    std::string* fault);
+
+}  // namespace anim
