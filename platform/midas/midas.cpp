@@ -18,6 +18,7 @@
 #include "platform/midas/song_clock.h"
 #include "platform/midas/song_player.h"
 #include "platform/midas/wav_writer.h"
+#include "platform/midas/xm_check.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/platform_mode.h"
 
@@ -205,6 +206,9 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   const std::string path = platform::ResolvePath(fileName);
   std::vector<char> bytes;
   if (!platform::ReadWholeFile(path, bytes)) return nullptr;
+  std::string fault;
+  if (!platform::XmFileComplete(bytes, fault))
+    return platform::SetMidasError(platform::MidasInvalidModule, path + " (" + fault + ")"), nullptr;
   int error = 0;
   const char* message = nullptr;
   openmpt_module* module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent,

@@ -16,6 +16,7 @@ bool Before(const SongPosition& a, const SongPosition& b) {
 
 void SongPlayer::Start(openmpt_module* module, bool loop) {
   module_ = module;
+  openmpt_module_ctl_set_integer(module_, "dither", 0);  // the same samples on every run
   openmpt_module_set_repeat_count(module_, loop ? -1 : 0);
   openmpt_module_set_position_order_row(module_, 0, 0);
   start_ = SongPosition{};

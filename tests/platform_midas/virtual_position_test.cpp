@@ -1,0 +1,110 @@
+// The virtual sink: position and row follow the virtual clock exactly, the song loops by order
+// and row, and the WAV file holds what was rendered.
+#include <libopenmpt/libopenmpt.hpp>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "platform/midas/song_clock.h"
+#include "tests/platform_midas/test_songs.h"
+
+namespace {
+
+using midastest::StatusAt;
+
+class VirtualSink : public midastest::MidasTest {};
+
+TEST_F(VirtualSink, RowsBeginAtTheirTempoTimes) {
+  // Speed 4 at 100 BPM: 2500 * 4 / 100 = 100 ms per row.
+  const auto handle = StartSong(midastest::WriteSong("tempo.xm", midastest::CountingSong(3, 4, 100)));
+  for (int k : {1, 2, 17, 63, 64, 65, 130}) {
+    const MIDASplayStatus before = StatusAt(handle, k * 100 - 1);
+    const MIDASplayStatus at = StatusAt(handle, k * 100);
+    EXPECT_EQ(before.position * 64 + before.row, static_cast<DWORD>(k - 1)) << "just before row " << k;
+    EXPECT_EQ(at.position * 64 + at.row, static_cast<DWORD>(k)) << "at row " << k;
+    EXPECT_EQ(at.pattern, at.position) << "order k plays pattern k";
+  }
+  EXPECT_EQ(platform::LastPlayStatus().row, 130u - 128u);
+}
+
+TEST_F(VirtualSink, TimeCountsFromPlayModule) {
+  const std::string path = midastest::WriteSong("late.xm", midastest::CountingSong(1, 6, 125));
+  platform::SetVirtualTickCount(5000);  // the song starts 5 s into the clock
+  MIDASstartup();
+  ASSERT_TRUE(MIDASinit());
+  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  MIDASmodule module = MIDASloadModule(path.c_str());
+  const auto handle = MIDASplayModule(module, TRUE);
+  EXPECT_EQ(StatusAt(handle, 5000).row, 0u);
+  EXPECT_EQ(StatusAt(handle, 5000 + 3 * 120 + 5).row, 3u);
+}
+
+TEST_F(VirtualSink, LoopsBackToTheFirstOrder) {
+  const auto handle = StartSong(midastest::WriteSong("loop.xm", midastest::CountingSong(2, 6, 125)));
+  const MIDASplayStatus last = StatusAt(handle, 128 * 120 - 1);
+  EXPECT_EQ(last.position, 1u);
+  EXPECT_EQ(last.row, 63u);
+  EXPECT_EQ(last.songLoopCount, 0);
+  const MIDASplayStatus again = StatusAt(handle, (128 + 5) * 120 + 1);
+  EXPECT_EQ(again.position, 0u);
+  EXPECT_EQ(again.row, 5u);
+  EXPECT_EQ(again.songLoopCount, 1);
+  EXPECT_EQ(StatusAt(handle, (256 + 70) * 120 + 1).position * 64 + platform::LastPlayStatus().row, 70u);
+  EXPECT_EQ(platform::LastPlayStatus().songLoopCount, 2);
+}
+
+TEST_F(VirtualSink, AJumpBackIsFollowedByOrderAndRow) {
+  // The second order jumps back after its row 16: 81 rows per pass, not the 128 of the patterns.
+  const auto handle = StartSong(midastest::WriteSong("jump.xm", midastest::CountingSong(2, 6, 125, 16)));
+  const MIDASplayStatus atJump = StatusAt(handle, 80 * 120 + 1);
+  EXPECT_EQ(atJump.position, 1u);
+  EXPECT_EQ(atJump.row, 16u);
+  const MIDASplayStatus after = StatusAt(handle, (81 + 10) * 120 + 1);
+  EXPECT_EQ(after.position, 0u);
+  EXPECT_EQ(after.row, 10u);
+  EXPECT_EQ(after.songLoopCount, 1);
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+TEST_F(VirtualSink, WavHoldsExactlyTheRenderedSong) {
+  const std::string song = midastest::WriteSong("wav.xm", midastest::CountingSong(1, 6, 125));
+  const std::string wav = midastest::TestFolder() + "/song.wav";
+  platform::Mode().wavPath = wav;
+  const auto handle = StartSong(song);
+  StatusAt(handle, 250);
+  StatusAt(handle, 100);  // time already rendered: nothing more
+  platform::RenderSongUntil(1000);
+  const std::vector<std::uint8_t> before = ReadFile(wav);  // complete while still playing
+  ASSERT_TRUE(MIDASstopModule(handle));
+  const std::vector<std::uint8_t> bytes = ReadFile(wav);
+  EXPECT_EQ(before, bytes);
+
+  const std::size_t frames = 48001;  // through the frame heard at 1000 ms
+  ASSERT_EQ(bytes.size(), 44 + frames * 4);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+  EXPECT_EQ(U32At(bytes, 4), bytes.size() - 8);
+  EXPECT_EQ(U32At(bytes, 24), 48000u);
+  EXPECT_EQ(U32At(bytes, 40), frames * 4);
+
+  std::ifstream in(song, std::ios::binary);
+  openmpt::module reference(in);
+  reference.ctl_set_integer("dither", 0);
+  std::vector<std::int16_t> expected(frames * 2);
+  ASSERT_EQ(reference.read_interleaved_stereo(48000, frames, expected.data()), frames);
+  std::vector<std::int16_t> written(frames * 2);
+  std::memcpy(written.data(), bytes.data() + 44, frames * 4);  // the test runs little-endian
+  EXPECT_EQ(written, expected);
+  EXPECT_NE(written, std::vector<std::int16_t>(frames * 2, 0));
+}
+
+}  // namespace
