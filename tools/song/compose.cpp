@@ -104,13 +104,14 @@ class Composer {
   std::array<int, ChannelCount> holding_{};  // note each channel is holding, 0 = none
   std::array<int, ChannelCount> held_by_{};  // instrument of that note
   int level_ = 0;                            // global volume the last section ended on
+  int padBank_ = 0;                          // pad bank holding the current chord
 };
 
 void Composer::Play(int row, int channel, int note, Instrument instrument, double share, int panning) {
   if (!InSong(row)) return;
   xm::Note& cell = Cell(row, channel);
   assert(cell.note == 0 && "two events on one cell");
-  cell.note = static_cast<uint8_t>(note - 11);  // 60 is C-4, the tracker's note 49
+  cell.note = TrackerNote(note);
   cell.instrument = instrument;
   cell.volume = Scaled(instrument, share);
   if (panning >= 0) {
@@ -179,19 +180,30 @@ void Composer::PadRow(const RowContext& at) {
   for (int v = 0; v < 3; ++v) voices[v] = InOctaveFrom(PadFloor, at.chord[v]);
   std::sort(voices.begin(), voices.end());
   static constexpr int panning[] = {0x50, 0x80, 0xB0};
-  for (int v = 0; v < 3; ++v) {
-    const int channel = PadChannel + v;
-    switch (s.pad) {
-      case PadStyle::None:
-        Release(at.row, channel);
+  const auto release = [&](int bank) {
+    for (int v = 0; v < 3; ++v) Release(at.row, PadChannel + 3 * bank + v);
+  };
+  const auto play = [&](Instrument instrument, double share) {
+    for (int v = 0; v < 3; ++v) Play(at.row, PadChannel + 3 * padBank_ + v, voices[v], instrument, share, panning[v]);
+  };
+  switch (s.pad) {
+    case PadStyle::None:
+      release(0);
+      release(1);
+      break;
+    case PadStyle::Swell: {
+      const int first = PadChannel + 3 * padBank_;
+      if (held_by_[first] == Pad && holding_[first] == voices[0] && holding_[first + 1] == voices[1] &&
+          holding_[first + 2] == voices[2])
         break;
-      case PadStyle::Swell:
-        if (holding_[channel] != voices[v] || held_by_[channel] != Pad) Play(at.row, channel, voices[v], Pad, 1.0, panning[v]);
-        break;
-      case PadStyle::Stabs:
-        if (StabRhythm[at.step] != '.') Play(at.row, channel, voices[v], Stab, at.step % 4 == 2 ? 1.0 : 0.8, panning[v]);
-        break;
+      release(padBank_);
+      padBank_ ^= 1;
+      play(Pad, 1.0);
+      break;
     }
+    case PadStyle::Stabs:
+      if (StabRhythm[at.step] != '.') play(Stab, at.step % 4 == 2 ? 1.0 : 0.8);
+      break;
   }
 }
 

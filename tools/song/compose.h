@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "tools/xm/xm_writer.h"
@@ -16,8 +17,9 @@ enum Channel : int {
   HatChannel,     // closed and open hats
   TomChannel,     // tom fills
   BassChannel,
-  PadChannel,     // three pad voices, low to high, on PadChannel .. PadChannel + 2
-  ArpChannel = PadChannel + 3,
+  PadChannel,     // two banks of three pad voices, low to high, on PadChannel .. PadChannel + 5:
+                  // a new chord starts on the other bank while the last one rings out
+  ArpChannel = PadChannel + 6,
   LeadChannel,
   EchoChannel,    // the lead again, three rows later, softer, on the other side
   CrashChannel,
@@ -34,6 +36,9 @@ using Chord = std::array<int, 3>;
 bool ParseChord(std::string_view name, Chord& chord);
 // Parses a note token such as "A4" or "C#5" into semitones (60 = C4); false if it is not one.
 bool ParseNote(std::string_view token, int& note);
+
+// Tracker note number (C-4 = 49) of a note in semitones (60 = C4).
+constexpr uint8_t TrackerNote(int note) { return static_cast<uint8_t>(note - 11); }
 
 // The song as a module, ready to be written.
 xm::Module ComposeSong();

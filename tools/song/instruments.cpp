@@ -119,9 +119,11 @@ LoopedWave BassTone() {
                        .loopSeconds = 1.0, .phaseSeed = 3});
 }
 
-LoopedWave PadTone() {
+// The stab is the pad with a brighter onset of `attackSeconds`.
+LoopedWave PadTone(double attackSeconds) {
   return AdditiveTone({.baseNote = 60, .detuneCents = {-14.0, -6.0, 0.0, 7.0, 15.0}, .ceiling = 5000.0,
-                       .rolloff = 1.15, .evenWeight = 1.0, .loopSeconds = 2.0, .phaseSeed = 5});
+                       .rolloff = 1.15, .evenWeight = 1.0, .attackSeconds = attackSeconds,
+                       .attackBrightness = 0.3, .loopSeconds = 2.0, .phaseSeed = 5});
 }
 
 LoopedWave LeadTone() {
@@ -158,7 +160,12 @@ struct Recipe {
   bool vibrato = false;
 };
 
+constexpr double EdgeSeconds = 0.002;
+
 xm::Instrument Build(Recipe recipe) {
+  LoopedWave& tone = recipe.tone;
+  // A loop from the first frame must keep its start, and a looped end never sounds.
+  if (tone.loopLength == 0 || tone.loopStart > 0) FadeEdges(tone.wave, EdgeSeconds, tone.loopLength ? 0.0 : 4 * EdgeSeconds);
   xm::Sample sample;
   sample.name = recipe.name;
   sample.frames = ToPcm16(recipe.tone.wave, 0.95f);
@@ -230,9 +237,9 @@ std::vector<xm::Instrument> BuildInstruments() {
   all.push_back(Build({.instrument = Tom, .name = "tom", .tone = Unlooped(TomWave()), .panning = 110}));
   all.push_back(Build({.instrument = Bass, .name = "bass", .tone = BassTone(), .baseNote = BaseNote(Bass),
                        .volume = MakeEnvelope({{0, 64}, {6, 52}, {30, 40}}, 2), .fadeout = 0x0C00}));
-  all.push_back(Build({.instrument = Pad, .name = "pad", .tone = PadTone(), .baseNote = BaseNote(Pad),
-                       .volume = MakeEnvelope({{0, 0}, {24, 64}}, 1), .fadeout = 0x0200}));
-  all.push_back(Build({.instrument = Stab, .name = "stab", .tone = PadTone(), .baseNote = BaseNote(Stab),
+  all.push_back(Build({.instrument = Pad, .name = "pad", .tone = PadTone(0.0), .baseNote = BaseNote(Pad),
+                       .volume = MakeEnvelope({{0, 0}, {24, 64}}, 1), .fadeout = 0x0400}));
+  all.push_back(Build({.instrument = Stab, .name = "stab", .tone = PadTone(0.03), .baseNote = BaseNote(Stab),
                        .volume = MakeEnvelope({{0, 64}, {4, 40}, {12, 20}, {30, 0}}, -1), .fadeout = 0x0800}));
   all.push_back(Build({.instrument = Lead, .name = "lead", .tone = LeadTone(), .baseNote = BaseNote(Lead),
                        .volume = MakeEnvelope({{0, 0}, {2, 64}, {12, 48}}, 2), .fadeout = 0x0600, .vibrato = true}));

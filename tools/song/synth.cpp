@@ -133,6 +133,13 @@ void ApplyDecay(Wave& wave, double timeConstant) {
   for (size_t n = 0; n < wave.size(); ++n) wave[n] *= static_cast<float>(std::exp(-(n / SampleRate) / timeConstant));
 }
 
+void FadeEdges(Wave& wave, double inSeconds, double outSeconds) {
+  const size_t in = std::min(wave.size(), static_cast<size_t>(inSeconds * SampleRate));
+  const size_t out = std::min(wave.size(), static_cast<size_t>(outSeconds * SampleRate));
+  for (size_t n = 0; n < in; ++n) wave[n] *= static_cast<float>(n) / in;
+  for (size_t n = 0; n < out; ++n) wave[wave.size() - 1 - n] *= static_cast<float>(n) / out;
+}
+
 std::vector<int16_t> ToPcm16(const Wave& wave, float peak) {
   float largest = 0.0f;
   for (float v : wave) largest = std::max(largest, std::abs(v));

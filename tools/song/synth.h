@@ -78,6 +78,10 @@ LoopedWave AdditiveTone(const ToneRecipe& recipe);
 // Multiplies the wave by exp(-t / timeConstant), t in seconds from the start.
 void ApplyDecay(Wave& wave, double timeConstant);
 
+// Ramps the first `inSeconds` up from and the last `outSeconds` down to silence, so a note
+// neither starts nor stops with a click.
+void FadeEdges(Wave& wave, double inSeconds, double outSeconds);
+
 // Scales the wave so its largest magnitude is `peak` (0..1) and converts it to 16-bit data.
 std::vector<int16_t> ToPcm16(const Wave& wave, float peak);
 
