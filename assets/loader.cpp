@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "assets/animation.h"
@@ -58,7 +59,7 @@ bool LoadAnimationFile(int k, HWND window) {
   }
   std::string fault;
   if (!CheckAnimationStream(AnimationStreamImages[k], AnimationStreamSizes[k], &fault)) {
-    return Refuse(window, AnimationFilePaths[k], fault);
+    return Refuse(window, AnimationFilePaths[k], "Animation file is malformed: " + fault);
   }
   return true;
 }
@@ -86,12 +87,14 @@ bool LoadWholeFile(const char* path, std::uint8_t** image, HWND window) {
 }
 
 bool LoadWholeFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window) {
-  std::FILE* file = std::fopen(platform::DataPath(path).c_str(), "rb");
+  const std::string fullPath = platform::DataPath(path);
+  // A folder opens here but not under Windows: it is no file to be found either.
+  std::error_code error;
+  std::FILE* file = std::filesystem::is_directory(fullPath, error) ? nullptr : std::fopen(fullPath.c_str(), "rb");
   if (file == nullptr) {
     MessageBoxA(window, "File not found!", path, MB_OK);
     return false;
   }
-  // A folder opens but has no size to seek to; treat it as a file that cannot be read.
   const long end = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1L;
   if (end < 0) {
     std::fclose(file);

@@ -1,0 +1,125 @@
+#include "data_folder.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "assets/animation.h"
+#include "assets/loader.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/platform_mode.h"
+#include "platform/win32/resources.h"
+#include "shell/graphics.h"
+
+namespace {
+
+void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  std::memcpy(&bytes[at], &value, 4);
+}
+
+// A 2 x 2 24-bit bitmap: rows of 8 bytes (6 of pixels, 2 of padding).
+std::vector<std::uint8_t> TinyBitmap() {
+  std::vector<std::uint8_t> bmp(54 + 16, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  Put32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
+  Put32(bmp, 10, 54);
+  Put32(bmp, 14, 40);
+  Put32(bmp, 18, 2);
+  Put32(bmp, 22, 2);
+  bmp[26] = 1;
+  bmp[28] = 24;
+  Put32(bmp, 34, 16);
+  for (int k = 54; k < 60; ++k) bmp[k] = 0x80;
+  return bmp;
+}
+
+const std::vector<std::uint8_t>& Bitmap() {
+  static const std::vector<std::uint8_t> bitmap = TinyBitmap();
+  return bitmap;
+}
+
+template <typename Array>
+void FreeImages(Array& images) {
+  for (auto& image : images) {
+    std::free(image);
+    image = nullptr;
+  }
+}
+
+template <typename Array>
+void ReleaseTextures(Array& textures) {
+  for (auto& texture : textures) {
+    if (texture) texture->Release();
+    texture = nullptr;
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> SmallObjectImage() {
+  // n = 3, L = 1, M = 3: faces end at byte 54, so the pairs start at 52, over the last index,
+  // which the first u (bits 0x00000002) makes 2.
+  std::vector<std::uint8_t> image(52 + 24 + 12 + 36, 0);
+  Put32(image, 0, 3);
+  Put32(image, 4, 1);
+  Put32(image, 8, 3);
+  const float positions[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  std::memcpy(&image[12], positions, sizeof positions);
+  const std::uint16_t faces[2] = {0, 1};
+  std::memcpy(&image[48], faces, sizeof faces);
+  Put32(image, 52, 2);
+  const float normals[9] = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+  std::memcpy(&image[88], normals, sizeof normals);
+  return image;
+}
+
+std::vector<std::uint8_t> SmallAnimationImage(int frames) {
+  constexpr int FrameBytes = 1284;
+  std::vector<std::uint8_t> image(4 + 4 * (frames + 1) + FrameBytes * frames, 0);
+  Put32(image, 0, static_cast<std::uint32_t>(frames + 1));
+  for (int k = 0; k <= frames; ++k) Put32(image, 4 + 4 * k, static_cast<std::uint32_t>(k * FrameBytes));
+  return image;
+}
+
+void DataFolderTest::SetUpTestSuite() {
+  if (Device) return;
+  platform::Mode().presentation = platform::Presentation::Headless;
+  ASSERT_GE(D3DXInitialize(), 0);
+  ASSERT_TRUE(GraphicsStartup(nullptr, D3DX_CONTEXT_FULLSCREEN));
+}
+
+void DataFolderTest::SetUp() {
+  folder = std::filesystem::temp_directory_path() /
+           ("korvo-loader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "data");
+  platform::Mode().dataFolder = folder.string();
+  const std::vector<std::uint8_t> object = SmallObjectImage(), animation = SmallAnimationImage(3);
+  for (const char* name : {"talo1.obu", "talo2.obu", "talo3.obu", "cyl.obu", "piikki.obu"}) WriteDataFile(name, object);
+  for (const char* name : {"item.dat", "kone.dat", "3dfx.dat", "pullo.dat", "kelmu.dat", "mina.dat"}) {
+    WriteDataFile(name, animation);
+  }
+  for (int id = 1001; id <= 1006; ++id) platform::RegisterBitmapResource(id, Bitmap().data(), Bitmap().size());
+  platform::SetMessageBoxHook(
+      [this](const std::string& text, const std::string& caption) { boxes.emplace_back(text, caption); });
+}
+
+void DataFolderTest::TearDown() {
+  platform::SetMessageBoxHook(nullptr);
+  for (int id = 1001; id <= 1006; ++id) platform::UnregisterBitmapResource(id);
+  FreeImages(ObjectFileImages);
+  FreeImages(AnimationStreamImages);
+  ReleaseTextures(TextureSlots);
+  ReleaseTextures(RenderTextures);
+  platform::Mode().dataFolder.clear();
+  std::filesystem::remove_all(folder);
+}
+
+void DataFolderTest::WriteDataFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(folder / "data" / name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void DataFolderTest::RemoveDataFile(const std::string& name) { std::filesystem::remove(folder / "data" / name); }
