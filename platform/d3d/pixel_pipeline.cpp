@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/d3d/affine_span.h"
 #include "platform/d3d/sampler.h"
 
 namespace {
@@ -57,12 +58,20 @@ void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
     for (int x = span.xFirst; x < span.xEnd; ++x) Store(row + x, colour, settings_.additive);
     return;
   }
+  // Texture times black adds nothing.
+  if (settings_.additive && diffuse == 0 && specular == 0) return;
   int w = texture->width(), h = texture->height();
   bool p2 = texture->powerOfTwo();
   std::int64_t s0 = TexelPosition(span.attributes[0].At(span.xFirst), w);
   std::int64_t t0 = TexelPosition(span.attributes[1].At(span.xFirst), h);
   std::int64_t ds = std::llround(span.attributes[0].dx * w * 65536.0);
   std::int64_t dt = std::llround(span.attributes[1].dx * h * 65536.0);
+  if (p2 && !settings_.colourKey) {
+    ShadeAffineSpan({row + span.xFirst, span.xEnd - span.xFirst, static_cast<std::uint32_t>(s0),
+                     static_cast<std::uint32_t>(t0), static_cast<std::uint32_t>(ds),
+                     static_cast<std::uint32_t>(dt), texture, diffuse, specular, settings_.additive});
+    return;
+  }
   for (int x = span.xFirst; x < span.xEnd; ++x) {
     std::int64_t k = x - span.xFirst;
     std::int32_t s = ReduceTexelPosition(s0 + k * ds, w, p2);
