@@ -1,0 +1,54 @@
+// Device mode on SDL's dummy audio driver (no sound card needed): the callback plays the song in
+// real time and the reported position follows it, never ahead of the time since the song began.
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "tests/platform_midas/test_songs.h"
+
+namespace {
+
+class DeviceMode : public midastest::MidasTest {
+ protected:
+  void SetUp() override {
+    MidasTest::SetUp();
+    platform::Mode().sound = platform::Sound::Device;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+};
+
+TEST_F(DeviceMode, PositionAdvancesInRealTimeAndNeverAhead) {
+  // Speed 1 at 250 BPM: 10 ms per row.
+  const std::string path = midastest::WriteSong("device.xm", midastest::CountingSong(2, 1, 250));
+  const auto start = std::chrono::steady_clock::now();
+  const auto handle = StartSong(path);
+  DWORD previous = 0;
+  for (int poll = 0; poll < 30; ++poll) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    MIDASplayStatus status{};
+    ASSERT_TRUE(MIDASgetPlayStatus(handle, &status));
+    const double elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const DWORD row = status.position * 64 + status.row;
+    EXPECT_GE(row, previous) << "poll " << poll;
+    EXPECT_LE(row, elapsedMs / 10.0 + 1) << "ahead of the time since play started, poll " << poll;
+    previous = row;
+  }
+  EXPECT_GT(previous, 5u) << "the song did not move in 300 ms";
+  EXPECT_TRUE(MIDASstopModule(handle));
+  EXPECT_TRUE(MIDASfreeModule(module_));
+  EXPECT_TRUE(MIDASstopBackgroundPlay());
+  EXPECT_TRUE(MIDASclose());
+}
+
+TEST_F(DeviceMode, InitFailsClearlyWithoutAnAudioDevice) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  MIDASstartup();
+  EXPECT_FALSE(MIDASinit());
+  EXPECT_NE(LastErrorText().find("Unable to open the audio device"), std::string::npos) << LastErrorText();
+  EXPECT_EQ(MIDASloadModule("x.xm"), nullptr) << "nothing works after a failed init";
+  EXPECT_TRUE(MIDASclose()) << "closing after a failed init is allowed";
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+}  // namespace
