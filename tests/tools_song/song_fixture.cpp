@@ -28,21 +28,4 @@ int InstrumentAt(openmpt::module& module, int order, int row, int channel) {
                                                 openmpt::module::command_instrument);
 }
 
-const Rendering& RenderedSong() {
-  static const Rendering rendering = [] {
-    Rendering r;
-    auto module = OpenSong();
-    std::vector<float> block(2 * BlockFrames);
-    for (;;) {
-      const int position = module->get_current_order() << 8 | module->get_current_row();
-      const size_t got = module->read_interleaved_stereo(RenderRate, BlockFrames, block.data());
-      if (got == 0) break;
-      r.positions.push_back(position);
-      r.samples.insert(r.samples.end(), block.begin(), block.begin() + 2 * got);
-    }
-    return r;
-  }();
-  return rendering;
-}
-
 }  // namespace song_test

@@ -1,5 +1,5 @@
 // The composed song, encoded once per test program and opened with libopenmpt as a player
-// would open the file, with helpers to read its pattern cells and render it.
+// would open the file, with helpers to read its pattern cells.
 #pragma once
 
 #include <libopenmpt/libopenmpt.hpp>
@@ -19,15 +19,5 @@ std::unique_ptr<openmpt::module> OpenSong();
 // Note number (1..96, 97 key-off, 0 none) and instrument of a cell at order and row.
 int NoteAt(openmpt::module& module, int order, int row, int channel);
 int InstrumentAt(openmpt::module& module, int order, int row, int channel);
-
-// Interleaved stereo float frames at 48 kHz of the whole song from its start, and the order
-// and row playing at the start of each block of BlockFrames frames.
-inline constexpr int RenderRate = 48000;
-inline constexpr int BlockFrames = 240;
-struct Rendering {
-  std::vector<float> samples;
-  std::vector<int> positions;  // 0xPPRR per block
-};
-const Rendering& RenderedSong();
 
 }  // namespace song_test
