@@ -18,6 +18,8 @@ PlatformMode& Mode() {
 
 void SetFrameSink(FrameSink sink) { Sink() = std::move(sink); }
 
+const FrameSink& CurrentFrameSink() { return Sink(); }
+
 void DeliverFrame(const std::uint16_t* pixels) {
   if (Sink()) Sink()(pixels);
 }

@@ -35,6 +35,7 @@ PlatformMode& Mode();
 // shown. Captures and tests install one; default none.
 using FrameSink = std::function<void(const std::uint16_t* pixels)>;
 void SetFrameSink(FrameSink sink);
+const FrameSink& CurrentFrameSink();
 void DeliverFrame(const std::uint16_t* pixels);
 
 // Joins the data folder with a path written with backslashes ("data\\kone.dat"), using the

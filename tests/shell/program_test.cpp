@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/midas/song_clock.h"
+#include "platform/midas/midas_testing.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/platform_mode.h"
