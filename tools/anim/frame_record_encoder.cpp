@@ -48,6 +48,55 @@ std::vector<std::uint8_t> CornerGrid(const Plane& plane, int blockWidth, int blo
   return grid;
 }
 
+// Refines a luma grid towards the least squared error of its bilinear interpolation against the
+// plane (Gauss-Seidel sweeps on the samples, each the best value given its neighbours), then
+// rounds it. The decoder's fixed-point runs follow the bilinear values to within one step.
+void FitLumaGrid(const Plane& plane, const FrameSettings& s, std::vector<std::uint8_t>* grid) {
+  const int bw = s.lumaBlockWidth, bh = s.lumaBlockHeight;
+  const int columns = plane.width / bw + 1, rows = plane.height / bh + 1;
+  std::vector<double> samples(grid->begin(), grid->end());
+  std::vector<double> base(plane.values.size());
+  // Weight of grid sample (i, j) at pixel (x, y); zero outside its blocks.
+  const auto weight = [&](int i, int j, int x, int y) {
+    const double fx = 1.0 - std::abs(x - i * bw) / double(bw);
+    const int dy = y - j * bh;
+    double fy = 1.0 - std::abs(dy) / double(bh);
+    if (!s.verticalInterpolation) fy = dy >= 0 && dy < bh ? 1.0 : 0.0;
+    return fx > 0 && fy > 0 ? fx * fy : 0.0;
+  };
+  const auto forSupport = [&](int i, int j, auto visit) {
+    for (int y = std::max(0, (j - 1) * bh + 1); y < std::min(plane.height, (j + 1) * bh); ++y) {
+      for (int x = std::max(0, (i - 1) * bw + 1); x < std::min(plane.width, (i + 1) * bw); ++x) {
+        const double w = weight(i, j, x, y);
+        if (w > 0) visit(x, y, w);
+      }
+    }
+  };
+  for (int j = 0; j < rows; ++j) {
+    for (int i = 0; i < columns; ++i) {
+      forSupport(i, j, [&](int x, int y, double w) { base[y * plane.width + x] += 4 * w * samples[j * columns + i]; });
+    }
+  }
+  for (int sweep = 0; sweep < 4; ++sweep) {
+    for (int j = 0; j < rows; ++j) {
+      for (int i = 0; i < columns; ++i) {
+        double numerator = 0.0, denominator = 0.0;
+        forSupport(i, j, [&](int x, int y, double w) {
+          numerator += w * (plane.at(x, y) - base[y * plane.width + x]);
+          denominator += 4 * w * w;
+        });
+        if (denominator == 0.0) continue;
+        double& sample = samples[j * columns + i];
+        const double updated = std::clamp(sample + numerator / denominator, 0.0, 63.0);
+        const double change = updated - sample;
+        sample = updated;
+        forSupport(i, j, [&](int x, int y, double w) { base[y * plane.width + x] += 4 * w * change; });
+      }
+    }
+  }
+  for (std::size_t k = 0; k < samples.size(); ++k) (*grid)[k] = static_cast<std::uint8_t>(ClampRound(samples[k], 0, 63));
+}
+
 // The nibble whose delta brings base closest to target without wrapping past 0 or 255.
 int BestNibble(int base, int target, int shift) {
   const int step = 1 << shift;
@@ -68,6 +117,7 @@ class LumaEncoder {
       : s_(settings), columns_(s_.width / s_.lumaBlockWidth), rows_(s_.height / s_.lumaBlockHeight) {
     for (double y : luma.values) target_.push_back(ClampRound(y, 0, 255));
     grid_ = CornerGrid(luma, s_.lumaBlockWidth, s_.lumaBlockHeight, 4.0);
+    FitLumaGrid(luma, s_, &grid_);
     std::vector<std::uint8_t> scratch((rows_ + 1) * s_.width);
     base_.resize(s_.width * s_.height);
     InterpolateGrid(grid_.data(), s_.width, s_.height, s_.lumaBlockWidth, s_.lumaBlockHeight,

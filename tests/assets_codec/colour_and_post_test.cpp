@@ -1,0 +1,136 @@
+// Colour table entries, the conversion's index arithmetic, and the post-process maps and walks.
+#include <cstring>
+
+#include "assets/colour_table.h"
+#include "assets/post_process.h"
+#include "codec_test_support.h"
+#include "scenes/scene_vars.h"
+
+namespace {
+
+int Red(std::uint16_t p) { return p >> 11; }
+int Green(std::uint16_t p) { return (p >> 5) & 63; }
+int Blue(std::uint16_t p) { return p & 31; }
+
+TEST(ColourTable, BlackWhiteAndTheDampedEnds) {
+  EXPECT_EQ(ColourTableEntry(16, 32, 32), 0x0000);
+  EXPECT_EQ(ColourTableEntry(235, 32, 32), 0xFFFF);
+  // Strong red chroma: full at luma 248, almost grey at 249, gone below luma 16 too.
+  const std::uint16_t full = ColourTableEntry(248, 63, 32);
+  const std::uint16_t damped = ColourTableEntry(249, 63, 32);
+  EXPECT_EQ(Red(full), 31);
+  EXPECT_LT(Green(full), 50);
+  EXPECT_EQ(Green(damped), 63);
+  EXPECT_EQ(Red(damped), 31);
+  EXPECT_EQ(ColourTableEntry(0, 63, 0), 0x0000);  // chroma / 16 cannot lift l = -18.6
+  // Luma 15: chroma divided by 1 only.
+  EXPECT_GT(Red(ColourTableEntry(15, 63, 32)), 20);
+  // Cb drives blue only through 2.018 and green through -0.391.
+  const std::uint16_t blue = ColourTableEntry(128, 32, 63);
+  EXPECT_EQ(Blue(blue), 31);
+  EXPECT_EQ(Red(blue), (static_cast<int>((128 - 16) * 1.164f) >> 3));
+}
+
+TEST_F(DecoderTest, ConversionReadsTheTableWithOredIndices) {
+  std::uint8_t picture[4 * 3] = {16, 32, 32, 9, 235, 32, 32, 9, 200, 65, 70, 9};
+  std::uint16_t out[8] = {};
+  ConvertPicture(picture, out, 8, 2, 1);  // pitch 8 bytes: 4 pixels per row
+  EXPECT_EQ(out[0], 0x0000);
+  EXPECT_EQ(out[1], 0xFFFF);
+  EXPECT_EQ(out[2], 0) << "pixels past the width are not written";
+  ConvertPicture(picture, out, 4, 1, 3);  // rows of 2 units, source read continuously
+  EXPECT_EQ(out[2], 0xFFFF);
+  // Cr 65 ORs its bit 6 into Y's lowest bit; Cb 70 ORs into Cr: index (200 | 1, 1 | 1, 6).
+  EXPECT_EQ(out[4], ColourTable[(201 * 64 + 1) * 64 + 6]);
+  EXPECT_EQ(out[4], ColourTableEntry(201, 1, 6));
+  std::uint16_t before[8];
+  std::memcpy(before, out, sizeof out);
+  ConvertPicture(picture, out, 4, 1, 0);
+  ConvertPicture(picture, out, 4, 1, -1);
+  EXPECT_EQ(std::memcmp(before, out, sizeof out), 0);
+}
+
+class PostProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FrameWidth = 256;
+    for (int p = 0; p < 65536; ++p) {
+      DecodedPicture[4 * p] = static_cast<std::uint8_t>(p);
+      DecodedPicture[4 * p + 1] = static_cast<std::uint8_t>(p % 64);
+      DecodedPicture[4 * p + 2] = static_cast<std::uint8_t>(63 - p % 64);
+      DecodedPicture[4 * p + 3] = 0x5A;
+    }
+  }
+  static std::uint8_t Luma(int x, int y) { return DecodedPicture[4 * (y * FrameWidth + x)]; }
+};
+
+TEST_F(PostProcessTest, LumaMaps) {
+  AdjustLuma(1.0f, 1.0f, DecodedPicture, 0, 0, 0, 0);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(LumaMap[i], i);
+  AdjustLuma(0.5f, 0.0f, DecodedPicture, 0, 0, 0, 0);
+  EXPECT_EQ(LumaMap[0], 64);
+  EXPECT_EQ(LumaMap[255], 64);
+  AdjustLuma(1.0f, -1.4f, DecodedPicture, 0, 0, 0, 0);
+  EXPECT_EQ(LumaMap[0], 255);
+  EXPECT_EQ(LumaMap[255], 0);
+  EXPECT_EQ(LumaMap[128], 128);
+  EXPECT_EQ(LumaMap[100], 167);  // 128 + 28 x 1.4 = 167.2
+  AdjustLuma(0.8f, 1.2f, DecodedPicture, 0, 0, 0, 0);
+  EXPECT_EQ(LumaMap[200], 171);  // (72 x 1.2 + 128) x 0.8 = 171.52
+  EXPECT_EQ(LumaMap[250], 204);  // clamped at 255 before the gain
+}
+
+TEST_F(PostProcessTest, ChromaMapsAndOutOfRangeBytes) {
+  AdjustChroma(1.5f, 0.0f, DecodedPicture + 1, 0, 0, 0, 0);
+  EXPECT_EQ(ChromaMap[32], 32);
+  EXPECT_EQ(ChromaMap[40], 44);
+  EXPECT_EQ(ChromaMap[63], 63);
+  EXPECT_EQ(ChromaMap[0], 0);
+  EXPECT_EQ(ChromaMap[10], 0);  // -33 clamps to -32
+  AdjustChroma(1.0f, 4.5f, DecodedPicture + 1, 0, 0, 0, 0);
+  EXPECT_EQ(ChromaMap[20], 24);  // -12 + 4.5 + 32 = 24.5, truncated
+  // A byte of 64 or more maps as 63 does.
+  DecodedPicture[1] = 200;
+  DecodedPicture[4 + 1] = 64;
+  AdjustChroma(1.5f, -10.0f, DecodedPicture + 1, 0, 0, 2, 1);
+  EXPECT_EQ(DecodedPicture[1], ChromaMap[63]);
+  EXPECT_EQ(DecodedPicture[5], ChromaMap[63]);
+  EXPECT_EQ(DecodedPicture[2], 63) << "the Cb byte beside it is untouched";
+}
+
+TEST_F(PostProcessTest, CallbacksWalkTheirRectangles) {
+  InvertLuma();  // 255 x 255: row 255 and column 255 keep their values
+  EXPECT_EQ(Luma(254, 254), LumaMap[static_cast<std::uint8_t>(254 * 256 + 254)]);
+  EXPECT_EQ(Luma(255, 10), static_cast<std::uint8_t>(10 * 256 + 255));
+  EXPECT_EQ(Luma(10, 255), static_cast<std::uint8_t>(255 * 256 + 10));
+  EXPECT_EQ(DecodedPicture[3], 0x5A);
+  SetUp();
+  BoostContrast();  // 256 x 256: the corner pixel too
+  EXPECT_EQ(Luma(255, 255), LumaMap[255]);
+  SetUp();
+  VividColour();
+  EXPECT_EQ(DecodedPicture[4 * 40 + 1], 44) << "Cr 40 saturates to 44";
+  EXPECT_EQ(DecodedPicture[4 * 40 + 2], 18) << "Cb 23 moves to 32 - 13.5, truncated";
+}
+
+TEST_F(PostProcessTest, PulsingContrastIsFlatWhenTheSineIsZero) {
+  const float saved = EffectClock;
+  EffectClock = 0.0f;
+  PulsingContrast();
+  EffectClock = saved;
+  for (int p = 0; p < 65536; p += 997) ASSERT_EQ(DecodedPicture[4 * p], 76) << "pixel " << p;
+}
+
+TEST_F(PostProcessTest, NarrowFramesRemapLaterRowsAndWideOnesStayInThePicture) {
+  FrameWidth = 128;
+  BoostContrast();  // rows of 128 pixels: pixels of rows 1..255 are mapped twice
+  const std::uint8_t once = LumaMap[5];
+  EXPECT_EQ(DecodedPicture[4 * 5], once);                             // row 0 only
+  EXPECT_EQ(DecodedPicture[4 * (256 + 5)], LumaMap[LumaMap[5]]);       // x 5 of row 2 = x 133 of row 1
+  EXPECT_EQ(DecodedPicture[4 * (255 * 128 + 200)], LumaMap[static_cast<std::uint8_t>(255 * 128 + 200)]);
+  FrameWidth = 32767;  // nothing past the 256 x 256 picture is touched (ASan watches)
+  AdjustLuma(1.0f, 2.0f, DecodedPicture, -5, -5, 256, 256);
+  AdjustChroma(1.0f, 2.0f, DecodedPicture + 2, 0, 0, 300, 300);
+}
+
+}  // namespace
