@@ -8,8 +8,8 @@ void KoneFadeScene();        // 1
 void KoneTunnelScene();      // 2 and 24
 void KonePairScene();        // 3
 void KonePairSceneB();       // 4
-void TaloTrioFadeIn();       // 5
-void TaloTrioScene();        // 6
+void TaloTrioScene();        // 5
+void TaloTrioFadeIn();       // 6
 void TaloTrioFadeOut();      // 7
 void AnimationScene();       // 8
 void ContrastTunnelScene();  // 9
