@@ -95,6 +95,7 @@ class Composer {
   void Drums(const RowContext& at);
   void BassRow(const RowContext& at);
   void PadRow(const RowContext& at);
+  void Pump(const RowContext& at);
   void ArpRow(const RowContext& at);
   void LeadRow(const RowContext& at);
   void Markers(const song::Section& section, int begin, int end);
@@ -207,6 +208,19 @@ void Composer::PadRow(const RowContext& at) {
   }
 }
 
+// Held pads duck under each kick of a driving groove and swell back within the beat.
+void Composer::Pump(const RowContext& at) {
+  const song::Section& s = at.section;
+  const bool driving = s.groove != Groove::None && s.groove != Groove::Heartbeat;
+  if (s.pad != PadStyle::Swell || !driving || ((s.fill & Stop) && at.rowsLeft <= 8)) return;
+  if (GrooveBar(s.groove).kick[at.step - at.step % 4] == '.') return;
+  static constexpr double shape[] = {0.45, 0.7, 0.9, 1.0};
+  for (int v = 0; v < 3; ++v) {
+    const int channel = PadChannel + 3 * padBank_ + v;
+    if (holding_[channel] != 0 && held_by_[channel] == Pad) Cell(at.row, channel).volume = Scaled(Pad, shape[at.step % 4]);
+  }
+}
+
 void Composer::ArpRow(const RowContext& at) {
   const song::Section& s = at.section;
   int index = -1;
@@ -279,6 +293,7 @@ void Composer::Section(size_t index) {
     Drums(at);
     BassRow(at);
     PadRow(at);
+    Pump(at);
     ArpRow(at);
     LeadRow(at);
   }

@@ -57,6 +57,7 @@ Wave SnareWave() {
     const double hiss = (body.Process(x) + 0.4 * sizzle.Process(x)) * std::exp(-t / 0.11);
     w[n] = static_cast<float>(tone + 1.4 * hiss);
   }
+  Saturate(w, 2.5);
   return w;
 }
 
@@ -70,9 +71,10 @@ Wave ClapWave() {
     double envelope = 0.0;
     for (double b : bursts)
       if (t >= b) envelope = std::max(envelope, std::exp(-(t - b) / 0.006));
-    if (t >= bursts[3]) envelope += 0.5 * std::exp(-(t - bursts[3]) / 0.14);
+    if (t >= bursts[3]) envelope += 0.6 * std::exp(-(t - bursts[3]) / 0.16);
     w[n] = static_cast<float>(band.Process(noise.Next()) * envelope);
   }
+  Saturate(w, 3.0);
   return w;
 }
 
@@ -197,20 +199,20 @@ LoopedWave Unlooped(Wave wave) { return LoopedWave{std::move(wave), 0, 0}; }
 
 int MixLevel(Instrument instrument) {
   switch (instrument) {
-    case Kick: return 64;
-    case Snare: return 44;
-    case Clap: return 42;
-    case ClosedHat: return 26;
-    case OpenHat: return 24;
+    case Kick: return 56;
+    case Snare: return 60;
+    case Clap: return 64;
+    case ClosedHat: return 40;
+    case OpenHat: return 34;
     case CrashCymbal: return 34;
     case NoiseRiser: return 30;
-    case SubBoom: return 52;
-    case Tom: return 40;
-    case Bass: return 44;
-    case Pad: return 18;
-    case Stab: return 24;
-    case Lead: return 30;
-    case Arp: return 22;
+    case SubBoom: return 48;
+    case Tom: return 48;
+    case Bass: return 56;
+    case Pad: return 24;
+    case Stab: return 30;
+    case Lead: return 40;
+    case Arp: return 32;
   }
   return 0;
 }

@@ -133,6 +133,13 @@ void ApplyDecay(Wave& wave, double timeConstant) {
   for (size_t n = 0; n < wave.size(); ++n) wave[n] *= static_cast<float>(std::exp(-(n / SampleRate) / timeConstant));
 }
 
+void Saturate(Wave& wave, double drive) {
+  float largest = 0.0f;
+  for (float v : wave) largest = std::max(largest, std::abs(v));
+  if (largest == 0.0f) return;
+  for (float& v : wave) v = static_cast<float>(std::tanh(drive * v / largest));
+}
+
 void FadeEdges(Wave& wave, double inSeconds, double outSeconds) {
   const size_t in = std::min(wave.size(), static_cast<size_t>(inSeconds * SampleRate));
   const size_t out = std::min(wave.size(), static_cast<size_t>(outSeconds * SampleRate));

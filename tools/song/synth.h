@@ -78,6 +78,10 @@ LoopedWave AdditiveTone(const ToneRecipe& recipe);
 // Multiplies the wave by exp(-t / timeConstant), t in seconds from the start.
 void ApplyDecay(Wave& wave, double timeConstant);
 
+// Soft-clips the wave, scaled to a peak of 1 first, through tanh(drive * x): louder body,
+// same peak.
+void Saturate(Wave& wave, double drive);
+
 // Ramps the first `inSeconds` up from and the last `outSeconds` down to silence, so a note
 // neither starts nor stops with a click.
 void FadeEdges(Wave& wave, double inSeconds, double outSeconds);
