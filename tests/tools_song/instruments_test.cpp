@@ -73,6 +73,12 @@ TEST(SongInstruments, PitchedOnesPlayInTune) {
   }
 }
 
+TEST(SongInstruments, RiserLastsTwoBars) {
+  const xm::Sample& riser = Instruments()[song::NoiseRiser - 1].samples.at(0);
+  const double bars = riser.frames.size() / song::SampleRate / (song::RowSeconds * song::RowsPerBar);
+  EXPECT_NEAR(bars, 2.0, 0.01);
+}
+
 TEST(SongInstruments, LoopsJoinWithoutAJump) {
   int looped = 0;
   for (const xm::Instrument& instrument : Instruments()) {

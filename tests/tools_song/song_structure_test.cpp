@@ -15,7 +15,7 @@ using song_test::InstrumentAt;
 using song_test::NoteAt;
 
 constexpr int KeyOff = 255;  // libopenmpt's number for a key-off cell
-constexpr double RowSeconds = 2.5 / song::Bpm * song::Speed;  // 0.12 s
+constexpr double RowSeconds = 0.12;  // 125 BPM at speed 6
 
 int OrderOf(int position) { return position >> 8; }
 int RowIn(int position) { return position & 0xFF; }
@@ -72,6 +72,19 @@ TEST(SongModule, EverySceneChangeIsHeard) {
     const bool newLayers = InstrumentsStarting(*module, row, +1) != InstrumentsStarting(*module, row, -1);
     EXPECT_TRUE(cue || newLayers);
   }
+}
+
+TEST(SongModule, RisersPeakOnASectionStart) {
+  auto module = song_test::OpenSong();
+  std::set<int> starts;
+  for (const song::Section& s : song::Sections()) starts.insert(song::RowOf(s.start));
+  int risers = 0;
+  for (int row = 0; row < module->get_num_orders() * 64; ++row) {
+    if (InstrumentAt(*module, row / 64, row % 64, song::FxChannel) != song::NoiseRiser) continue;
+    ++risers;
+    EXPECT_TRUE(starts.count(row + 2 * song::RowsPerBar)) << "riser from row " << row;
+  }
+  EXPECT_GE(risers, 3);
 }
 
 TEST(SongModule, CalmScenesHaveNoBackbeatOrLead) {

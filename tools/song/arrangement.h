@@ -22,6 +22,7 @@ inline constexpr int RowsPerBar = 16;
 inline constexpr int BarsPerOrder = RowsPerOrder / RowsPerBar;
 inline constexpr int Speed = 6;
 inline constexpr int Bpm = 125;
+inline constexpr double RowSeconds = 2.5 / Bpm * Speed;  // a tick lasts 2.5 / BPM s
 
 // Global row of a 0xPPRR position.
 constexpr int RowOf(int position) { return (position >> 8) * RowsPerOrder + (position & 0xFF); }

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <string>
 
+#include "tools/song/arrangement.h"
 #include "tools/song/synth.h"
 
 namespace song {
@@ -94,7 +95,7 @@ Wave CymbalWave(double seconds, double decay, double cutoff, double metalScale, 
 
 // Noise through a band-pass sweeping up over exactly two bars, swelling towards its end.
 Wave RiserWave() {
-  Wave w = Blank(2 * 16 * 0.12);
+  Wave w = Blank(2 * RowsPerBar * RowSeconds);
   Noise noise(53);
   Biquad band = Biquad::BandPass(250.0, 1.5);
   for (size_t n = 0; n < w.size(); ++n) {
