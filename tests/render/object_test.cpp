@@ -77,9 +77,17 @@ TEST_F(ObjectTest, ScaleThenYawThenPositionThenViewYawThenPitch) {
   EXPECT_NEAR(out.y, -11.0f, 1e-3f);
   EXPECT_NEAR(out.z, 24.0f, 1e-3f);
   EXPECT_EQ(out.dwReserved, 0u);
+
+  // Lighting sees the placed position, not the camera offset.
+  LightCount = 1;
+  Lights[0] = {{5, 0, -10}, 100.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0};
+  ViewOffset = {-5.0f, 0.0f, 0.0f};
+  const D3DLVERTEX lit = DrawOne(Origin, {5, 0, 0});
+  EXPECT_EQ(lit.color, 0x646464u);
+  EXPECT_FLOAT_EQ(lit.x, 0.0f);
 }
 
-TEST_F(ObjectTest, AmbientAloneTruncatesAndOverflowsIntoSpecular) {
+TEST_F(ObjectTest, AmbientAndLightsPerChannelWithOverflowIntoSpecular) {
   AmbientColour = {10.9f, 300.0f, 0.0f};
   D3DLVERTEX out = DrawOne(Origin);
   EXPECT_EQ(out.color, 0x0AFF00u);
@@ -89,14 +97,12 @@ TEST_F(ObjectTest, AmbientAloneTruncatesAndOverflowsIntoSpecular) {
   out = DrawOne(Origin);
   EXPECT_EQ(out.color, 0xFFFFFFu);
   EXPECT_EQ(out.specular, 0xFF0000u);
-}
 
-TEST_F(ObjectTest, LightFromBehindTheNormalLightsAndFallsOffWithDistance) {
   LightCount = 1;
+  AmbientColour = {0.0f, 0.0f, 0.0f};
   // d runs from the light to the vertex: a light at z = -10 with the normal +z gives cosine 1.
   Lights[0] = {{0, 0, -10}, 100.0f, 2.0f, 1.0f, 0.5f, -1.0f, 0};
-  const D3DLVERTEX out = DrawOne(Origin);
-  EXPECT_EQ(out.color, 0x502800u);  // 100 - 10 * 2 = 80: red 80, green 40, blue clamped
+  EXPECT_EQ(DrawOne(Origin).color, 0x502800u);  // 100 - 10 * 2 = 80: red 80, green 40, blue clamped
 
   NormalScale = -1.0f;  // turned round, the light would darken, but it may not
   AmbientColour = {20.0f, 20.0f, 20.0f};
@@ -119,15 +125,9 @@ TEST_F(ObjectTest, ChannelsClampAtZeroAfterEveryLight) {
 
   LightCount = 1;  // the second light is not used any more
   EXPECT_EQ(DrawOne(Origin).color, 0x000000u);
-}
-
-TEST_F(ObjectTest, LightsUseThePlacedPositionNotTheCamera) {
-  LightCount = 1;
-  Lights[0] = {{5, 0, -10}, 100.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0};
-  ViewOffset = {-5.0f, 0.0f, 0.0f};  // moves the camera, not the lighting
-  const D3DLVERTEX out = DrawOne(Origin, {5, 0, 0});
-  EXPECT_EQ(out.color, 0x646464u);
-  EXPECT_FLOAT_EQ(out.x, 0.0f);
+  LightCount = 0;  // a negative ambient with no light to clamp it stays out of the other bytes
+  AmbientColour = {-5.0f, 0.0f, 7.0f};
+  EXPECT_EQ(DrawOne(Origin).color, 0x000007u);
 }
 
 TEST_F(ObjectTest, CullingBoxKeepsItsBoundsAndTestsTheTurnedCentre) {
