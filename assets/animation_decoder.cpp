@@ -28,7 +28,8 @@ int InitAnimationDecoder() {
       !Allocate(&ChromaScratchRows, WorkingBufferBytes) ||
       !Allocate(&LumaScratchRows, WorkingBufferBytes) ||
       !Allocate(&LumaBasePlane, WorkingBufferBytes) ||
-      !Allocate(&DecodeBuffer, DecodeBufferBytes)) {
+      !Allocate(&DecodeBuffer, DecodeBufferBytes) ||
+      !Allocate(&ChromaPlanes, 2 * ChromaPlaneBytes)) {
     return -1;
   }
   BuildColourTable(ColourTable);

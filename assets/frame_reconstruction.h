@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/animation.h"
+
 constexpr int FrameHeaderBytes = 12;
 constexpr int WorkingBufferBytes = 256000;
 constexpr int LumaOnlyFlag = 255;
@@ -24,7 +26,11 @@ constexpr int MaxFrameWidth = 256;
 // Working buffers, allocated by InitAnimationDecoder.
 extern std::uint8_t* ChromaScratchRows;  // GHc + 1 rows of W bytes: a chroma grid, horizontally
 extern std::uint8_t* LumaScratchRows;    // GHy + 1 rows of W bytes: the luma grid, horizontally
-extern std::uint8_t* LumaBasePlane;      // W x H bytes: interpolated luma before residuals
+extern std::uint8_t* LumaBasePlane;      // W x H bytes: interpolated luma, then with residuals
+// Cr plane, then Cb plane, of W x H bytes each; the three planes are interleaved into the picture
+// at the end, which writes each pixel once instead of once per plane.
+constexpr int ChromaPlaneBytes = DecodedPictureBytes / 4;
+extern std::uint8_t* ChromaPlanes;
 
 // True when the most recently decoded frame was luma only (1 byte per pixel).
 extern bool FrameIsLumaOnly;
@@ -58,15 +64,17 @@ int DecodeFrame(const std::uint8_t* codedFrame, std::uint8_t* picture, int size,
                 std::string* fault = nullptr);
 
 // Both interpolation passes of one grid of (W / blockWidth + 1) x (H / blockHeight + 1) samples
-// into W x H pixels, pixelStride bytes apart in out; scratch takes (H / blockHeight + 1) x W
-// bytes. Luma samples are quarter values and its scratch rows are read unsigned; chroma samples
+// into a plane of W x H bytes; scratch takes (H / blockHeight + 1) x W bytes. Luma samples are quarter values and its scratch rows are read unsigned; chroma samples
 // are taken as they are and read back signed. Block dimensions must be 1, 2, 4, 8 or 16.
 void InterpolateGrid(const std::uint8_t* grid, int width, int height, int blockWidth,
                      int blockHeight, bool vertical, bool luma, std::uint8_t* scratch,
-                     std::uint8_t* out, int pixelStride);
+                     std::uint8_t* plane);
 
-// The steps of DecodeFrame, on a checked record.
+// The steps of DecodeFrame, on a checked record. InterpolateLumaBase fills LumaBasePlane;
+// ApplyLumaResiduals subtracts the residuals there and returns the stream bytes it consumed (the
+// picture, pixelShift = 0 for 1 byte per pixel or 2 for 4, supplies the luma of a pixel that a
+// frame leaves unwritten); InterpolateChroma fills one chroma plane.
 void InterpolateLumaBase(const FrameHeader& header, const std::uint8_t* grid);
 int ApplyLumaResiduals(const FrameHeader& header, const std::uint8_t* residuals,
-                       std::uint8_t* picture, int pixelShift);
+                       const std::uint8_t* picture, int pixelShift);
 void InterpolateChroma(const FrameHeader& header, const std::uint8_t* grid, std::uint8_t* plane);

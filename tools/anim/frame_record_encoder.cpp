@@ -121,7 +121,7 @@ class LumaEncoder {
     std::vector<std::uint8_t> scratch((rows_ + 1) * s_.width);
     base_.resize(s_.width * s_.height);
     InterpolateGrid(grid_.data(), s_.width, s_.height, s_.lumaBlockWidth, s_.lumaBlockHeight,
-                    s_.verticalInterpolation, true, scratch.data(), base_.data(), 1);
+                    s_.verticalInterpolation, true, scratch.data(), base_.data());
     shift_ = s_.residualShift >= 0 ? s_.residualShift : BestShift();
   }
 
