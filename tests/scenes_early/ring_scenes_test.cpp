@@ -108,4 +108,12 @@ TEST_F(RingScenesTest, TunnelFadeShowsTheStillAndAddsPulloOverIt) {
   EXPECT_EQ(quads[33]->texture, RenderTextures[0]);
 }
 
+TEST(FrameStep, AStreamTooShortForItsLoopRestartsAtFrameZeroNotBelow) {
+  float timer = 2.5f;  // three frames: "the last four" would restart at -1
+  AdvanceFrameStep(timer, 0.5f, 3, 3 - 4);
+  EXPECT_EQ(timer, 0.0f);
+  AdvanceFrameStep(timer, 0.5f, 3, 3 - 4);
+  EXPECT_EQ(timer, 0.5f);
+}
+
 }  // namespace
