@@ -1,0 +1,76 @@
+// korvo-bench demo [--fps N] [--data DIR]: the whole demo headless from its start, with the
+// project's data and song, on a virtual clock of N frames per second (default 30). Each frame's
+// cost is the wall time from one finished frame to the next (clear, timeline, scene, the song
+// rendered for that frame, hand-over), with the device's worker threads on all cores. Prints
+// "demo entry=K median_ms=M worst_ms=W frames=F" per scene-table entry and "demo all ...".
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/bench.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/platform_mode.h"
+#include "platform/win32/win32.h"
+#include "shell/timeline.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void PrintTimes(const char* label, std::vector<double> times) {
+  if (times.empty()) {
+    std::printf("demo %s frames=0\n", label);
+    return;
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("demo %s median_ms=%.2f worst_ms=%.2f frames=%zu\n", label, times[times.size() / 2],
+              times.back(), times.size());
+}
+
+int DemoBench(int argc, char** argv) {
+  int fps = 30;
+  std::string data = KORVO_BUILD_DIR;
+  for (int k = 1; k + 1 < argc; k += 2) {
+    if (std::strcmp(argv[k], "--fps") == 0) fps = std::max(1, std::atoi(argv[k + 1]));
+    if (std::strcmp(argv[k], "--data") == 0) data = argv[k + 1];
+  }
+  platform::Mode().presentation = platform::Presentation::Headless;
+  platform::Mode().sound = platform::Sound::Virtual;
+  platform::Mode().dataFolder = data;
+  platform::UseVirtualClock(fps);
+
+  // The first frame's interval would hold the start-up, so timing begins at its end.
+  std::vector<std::vector<double>> perEntry(SceneTableSize);
+  std::vector<double> all;
+  bool started = false;
+  Clock::time_point previous;
+  platform::SetFrameSink([&](const std::uint16_t*) {
+    const Clock::time_point now = Clock::now();
+    if (started) {
+      const double ms = std::chrono::duration<double, std::milli>(now - previous).count();
+      perEntry[SceneIndex].push_back(ms);
+      all.push_back(ms);
+    }
+    started = true;
+    previous = now;
+  });
+  const int status = WinMain(nullptr, nullptr, nullptr, 0);
+  platform::SetFrameSink(nullptr);
+  if (status != 0) {
+    std::fprintf(stderr, "demo: the program stopped with status %d (data in %s)\n", status, data.c_str());
+    return 1;
+  }
+  for (int entry = 0; entry < SceneTableSize; ++entry) {
+    PrintTimes(("entry=" + std::to_string(entry)).c_str(), perEntry[entry]);
+  }
+  PrintTimes("all", all);
+  return 0;
+}
+
+}  // namespace
+
+KORVO_BENCH(demo, DemoBench);
