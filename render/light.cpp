@@ -1,5 +1,6 @@
 #include "render/light.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "render/object.h"
@@ -32,6 +33,7 @@ void RotateAboutZ(float angle) {
 }
 
 void PlaceLight(int index) {
+  assert(index >= 0 && index < MaxLights);
   WorkVector = {0.0f, 0.0f, LightParams.distance};
   RotateAboutX(LightParams.angleX);
   RotateAboutY(LightParams.angleY);

@@ -56,14 +56,18 @@ int Convert(int argc, char** argv) {
   return 0;
 }
 
-void PrintBounds(const char* what, const std::vector<Vector3>& points) {
+// Prints the range of each named axis of points ("xyz", or "uv" for the first two).
+void PrintBounds(const char* what, const std::vector<Vector3>& points, const char* axes) {
   if (points.empty()) return;
   Vector3 low = points[0], high = points[0];
   for (const Vector3& p : points) {
     low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
     high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
   }
-  std::printf("%-10s x %g .. %g, y %g .. %g, z %g .. %g\n", what, low.x, high.x, low.y, high.y, low.z, high.z);
+  const float lows[3] = {low.x, low.y, low.z}, highs[3] = {high.x, high.y, high.z};
+  std::printf("%-10s", what);
+  for (int k = 0; axes[k] != '\0'; ++k) std::printf(" %c %g .. %g", axes[k], lows[k], highs[k]);
+  std::printf("\n");
 }
 
 int Info(int argc, char** argv) {
@@ -81,12 +85,12 @@ int Info(int argc, char** argv) {
               static_cast<long long>(b.texCoords), static_cast<long long>(b.faceRecords),
               static_cast<long long>(b.normals), static_cast<long long>(b.end));
   const ObjectMesh mesh = DecodeObu(bytes);
-  PrintBounds("positions", mesh.positions);
-  PrintBounds("normals", mesh.normals);
+  PrintBounds("positions", mesh.positions, "xyz");
+  PrintBounds("normals", mesh.normals, "xyz");
   if (!mesh.texCoords.empty()) {
     std::vector<Vector3> uv;
     for (const MeshTexCoord& t : mesh.texCoords) uv.push_back({t.u, t.v, 0.0f});
-    PrintBounds("texture", uv);
+    PrintBounds("texture", uv, "uv");
   }
   return 0;
 }

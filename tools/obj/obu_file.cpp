@@ -103,9 +103,9 @@ bool WriteObu(const std::string& path, const ObjectMesh& mesh, std::string* erro
   std::vector<std::uint8_t> bytes;
   if (!EncodeObu(mesh, &bytes, error)) return false;
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return Fail(error, path + ": cannot be created");
+  if (file == nullptr) return Fail(error, "cannot be created");
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) return Fail(error, path + ": write failed");
+  if (std::fclose(file) != 0 || !written) return Fail(error, "write failed");
   return true;
 }
 
@@ -129,13 +129,13 @@ ObjectMesh DecodeObu(const std::vector<std::uint8_t>& bytes) {
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Fail(error, path + ": cannot be opened");
+  if (file == nullptr) return Fail(error, "cannot be opened");
   bytes->clear();
   std::uint8_t buffer[65536];
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->insert(bytes->end(), buffer, buffer + got);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  if (failed) return Fail(error, path + ": read failed");
+  if (failed) return Fail(error, "read failed");
   return true;
 }

@@ -21,4 +21,5 @@ bool WriteObu(const std::string& path, const ObjectMesh& mesh, std::string* erro
 // Reads an image back as the drawer sees it (the overlapped last index included). The image
 // must have passed CheckObjectImage.
 ObjectMesh DecodeObu(const std::vector<std::uint8_t>& bytes);
+// Errors of the two file routines leave the path to the caller.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
