@@ -74,7 +74,7 @@ const std::vector<Section>& Sections() {
   static const std::vector<Section> sections = {
       // start   name        chords groove     bass          pad       arp        lead cue           fill
       {0x0000, "dawn",       3, None,      B::None,       P::Swell, A::None,   -1, NoCue,        NoFill, Fade::In},
-      {0x0020, "glimmer",    0, Heartbeat, B::Drone,      P::Swell, A::Sparse, -1, Boom,         Riser},
+      {0x0020, "glimmer",    0, Heartbeat, B::Drone,      P::Swell, A::Sparse, -1, Crash,        Riser},
       {0x0100, "pulse",      0, Four,      B::Drone,      P::Swell, A::Sparse, -1, Crash,        Toms},
       {0x0200, "bassline",   0, Four,      B::Offbeat,    P::Swell, A::Sparse, -1, Crash,        Roll},
       {0x0220, "groove",     0, Drive,     B::Offbeat,    P::Swell, A::Up,     -1, Crash,        Stop | Toms},

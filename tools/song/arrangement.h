@@ -79,6 +79,17 @@ struct DrumBar {
 // '-' release, '.' let ring.
 using BassBar = std::string_view;
 
+// Figures every section shares.
+inline constexpr std::string_view StabRhythm = "..x...x...x..x..";  // pad stabs, one bar
+inline constexpr std::string_view RollSteps = "s.s.s.s.ssssssss";   // snare roll, the last bar
+// Tom fill over the last eight rows of a section: falling notes, 0 = none.
+inline constexpr std::array<int, 8> TomFillNotes = {67, 0, 64, 0, 62, 60, 57, 55};
+// Lowest notes of the octave each layer voices its chord tones in (the arpeggio climbs one
+// octave above its own).
+inline constexpr int BassFloor = 33;  // A1
+inline constexpr int PadFloor = 57;   // A3
+inline constexpr int ArpFloor = 64;   // E4
+
 const std::vector<Section>& Sections();
 const std::vector<Progression>& Progressions();
 const std::vector<Melody>& Melodies();

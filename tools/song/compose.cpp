@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cassert>
+#include <string>
 #include <vector>
 
 #include "tools/song/arrangement.h"
 #include "tools/song/instruments.h"
+#include "tools/song/notation.h"
 
 namespace song {
 namespace {
@@ -13,54 +15,8 @@ namespace {
 constexpr uint8_t EffectPanning = 0x08;
 constexpr uint8_t EffectGlobalVolume = 0x10;  // G
 
-// Lowest notes of the ranges each layer voices its chord tones in (each spans an octave).
-constexpr int BassFloor = 33;  // A1
-constexpr int PadFloor = 57;   // A3
-constexpr int ArpFloor = 64;   // E4, and the octave above
-
-constexpr std::string_view StabRhythm = "..x...x...x..x..";
-constexpr std::string_view RollSteps = "s.s.s.s.ssssssss";
-// Last eight rows of a section with a tom fill: the notes, falling ('.' = none).
-constexpr std::array<int, 8> TomFillNotes = {67, 0, 64, 0, 62, 60, 57, 55};
-
-int PitchClass(char letter) {
-  switch (letter) {
-    case 'C': return 0;
-    case 'D': return 2;
-    case 'E': return 4;
-    case 'F': return 5;
-    case 'G': return 7;
-    case 'A': return 9;
-    case 'B': return 11;
-    default: return -1;
-  }
-}
-
-// Letter and optional accidental at the start of `text`; the rest is left in `text`.
-bool ParsePitchClass(std::string_view& text, int& pitchClass) {
-  if (text.empty() || PitchClass(text[0]) < 0) return false;
-  pitchClass = PitchClass(text[0]);
-  text.remove_prefix(1);
-  if (!text.empty() && (text[0] == '#' || text[0] == 'b')) {
-    pitchClass = (pitchClass + (text[0] == '#' ? 1 : 11)) % 12;
-    text.remove_prefix(1);
-  }
-  return true;
-}
-
 // The chord tone `pitchClass` in the octave starting at `floor`.
 int InOctaveFrom(int floor, int pitchClass) { return floor + ((pitchClass - floor) % 12 + 12) % 12; }
-
-std::vector<std::string_view> Tokens(std::string_view bar) {
-  std::vector<std::string_view> tokens;
-  while (!bar.empty()) {
-    const size_t space = bar.find(' ');
-    if (space != 0) tokens.push_back(bar.substr(0, space));
-    if (space == std::string_view::npos) break;
-    bar.remove_prefix(space + 1);
-  }
-  return tokens;
-}
 
 uint8_t Scaled(Instrument instrument, double share) {
   return xm::SetVolume(std::clamp(static_cast<int>(MixLevel(instrument) * share + 0.5), 0, 64));
@@ -245,7 +201,7 @@ void Composer::LeadRow(const RowContext& at) {
     Release(at.row + EchoDelayRows, EchoChannel);
     return;
   }
-  const std::vector<std::string_view> tokens = Tokens(Melodies()[s.melody][(at.row / RowsPerBar) % BarsPerOrder]);
+  const std::vector<std::string_view> tokens = MelodyTokens(Melodies()[s.melody][(at.row / RowsPerBar) % BarsPerOrder]);
   assert(tokens.size() == RowsPerBar);
   const std::string_view token = tokens[at.step];
   if (token == "^") {
@@ -301,26 +257,9 @@ void Composer::Section(size_t index) {
 
 }  // namespace
 
-bool ParseChord(std::string_view name, Chord& chord) {
-  int root = 0;
-  if (!ParsePitchClass(name, root)) return false;
-  int third = 4;
-  if (name == "m") third = 3;
-  else if (name == "sus2") third = 2;
-  else if (name == "sus4") third = 5;
-  else if (!name.empty()) return false;
-  chord = {root, (root + third) % 12, (root + 7) % 12};
-  return true;
-}
-
-bool ParseNote(std::string_view token, int& note) {
-  int pitchClass = 0;
-  if (!ParsePitchClass(token, pitchClass) || token.size() != 1 || token[0] < '0' || token[0] > '8') return false;
-  note = 12 * (token[0] - '0' + 1) + pitchClass;
-  return true;
-}
-
 xm::Module ComposeSong() {
+  [[maybe_unused]] std::string error;
+  assert(CheckDescription(Sections(), Progressions(), Melodies(), error));
   Composer composer;
   for (size_t i = 0; i < Sections().size(); ++i) composer.Section(i);
 

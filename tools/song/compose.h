@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 #include "tools/xm/xm_writer.h"
 
@@ -30,17 +29,10 @@ enum Channel : int {
 
 inline constexpr int EchoDelayRows = 3;
 
-// A chord as pitch classes (0 = C), root first.
-using Chord = std::array<int, 3>;
-// Parses a chord name of the description ("Am", "F#sus4"); false if it is not one.
-bool ParseChord(std::string_view name, Chord& chord);
-// Parses a note token such as "A4" or "C#5" into semitones (60 = C4); false if it is not one.
-bool ParseNote(std::string_view token, int& note);
-
 // Tracker note number (C-4 = 49) of a note in semitones (60 = C4).
 constexpr uint8_t TrackerNote(int note) { return static_cast<uint8_t>(note - 11); }
 
-// The song as a module, ready to be written.
+// The song as a module, ready to be written; the description must pass CheckDescription.
 xm::Module ComposeSong();
 
 }  // namespace song
