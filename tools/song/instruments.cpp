@@ -17,7 +17,7 @@ constexpr double TwoPi = 2.0 * std::numbers::pi;
 Wave Blank(double seconds) { return Wave(static_cast<size_t>(seconds * SampleRate), 0.0f); }
 double Seconds(size_t n) { return n / SampleRate; }
 
-// Sine whose frequency glides from start + drop down to start, with a soft-clipped body.
+// Sine gliding from floor + drop Hz down to floor Hz (time constant dropTime), decaying, soft-clipped.
 Wave SweptSine(double seconds, double floor, double drop, double dropTime, double decay, double drive) {
   Wave w = Blank(seconds);
   double phase = 0.0;
@@ -117,26 +117,26 @@ Wave TomWave() {
 
 // Tone of a pitched instrument, looped where it is held.
 LoopedWave BassTone() {
-  return AdditiveTone({.baseNote = 48, .detuneCents = {0.0}, .ceiling = 2600.0, .rolloff = 1.35,
+  return AdditiveTone({.baseNote = BaseNote(Bass), .detuneCents = {0.0}, .ceiling = 2600.0, .rolloff = 1.35,
                        .evenWeight = 0.6, .attackSeconds = 0.15, .attackBrightness = 0.55,
                        .loopSeconds = 1.0, .phaseSeed = 3});
 }
 
 // The stab is the pad with a brighter onset of `attackSeconds`.
 LoopedWave PadTone(double attackSeconds) {
-  return AdditiveTone({.baseNote = 60, .detuneCents = {-14.0, -6.0, 0.0, 7.0, 15.0}, .ceiling = 5000.0,
+  return AdditiveTone({.baseNote = BaseNote(Pad), .detuneCents = {-14.0, -6.0, 0.0, 7.0, 15.0}, .ceiling = 5000.0,
                        .rolloff = 1.15, .evenWeight = 1.0, .attackSeconds = attackSeconds,
                        .attackBrightness = 0.3, .loopSeconds = 2.0, .phaseSeed = 5});
 }
 
 LoopedWave LeadTone() {
-  return AdditiveTone({.baseNote = 72, .detuneCents = {-5.0, 5.0}, .ceiling = 7000.0, .rolloff = 1.0,
+  return AdditiveTone({.baseNote = BaseNote(Lead), .detuneCents = {-5.0, 5.0}, .ceiling = 7000.0, .rolloff = 1.0,
                        .evenWeight = 0.35, .attackSeconds = 0.05, .attackBrightness = 0.3,
                        .loopSeconds = 1.0, .phaseSeed = 7});
 }
 
 LoopedWave ArpTone() {
-  LoopedWave tone = AdditiveTone({.baseNote = 72, .detuneCents = {0.0}, .ceiling = 8000.0, .rolloff = 1.25,
+  LoopedWave tone = AdditiveTone({.baseNote = BaseNote(Arp), .detuneCents = {0.0}, .ceiling = 8000.0, .rolloff = 1.25,
                                   .evenWeight = 0.25, .attackSeconds = 0.5, .attackBrightness = 0.7,
                                   .lengthSeconds = 0.5, .phaseSeed = 9});
   ApplyDecay(tone.wave, 0.15);
@@ -156,7 +156,6 @@ struct Recipe {
   Instrument instrument;
   std::string name;
   LoopedWave tone;
-  int baseNote = 60;
   int panning = 128;
   xm::Envelope volume{};
   uint16_t fadeout = 0;
@@ -179,7 +178,7 @@ xm::Instrument Build(Recipe recipe) {
   }
   sample.volume = static_cast<uint8_t>(MixLevel(recipe.instrument));
   sample.panning = static_cast<uint8_t>(recipe.panning);
-  sample.relativeNote = static_cast<int8_t>(BaseNoteRelative(recipe.baseNote));
+  sample.relativeNote = static_cast<int8_t>(BaseNoteRelative(BaseNote(recipe.instrument)));
 
   xm::Instrument instrument;
   instrument.name = recipe.name;
@@ -238,15 +237,15 @@ std::vector<xm::Instrument> BuildInstruments() {
   all.push_back(Build({.instrument = NoiseRiser, .name = "riser", .tone = Unlooped(RiserWave())}));
   all.push_back(Build({.instrument = SubBoom, .name = "sub boom", .tone = Unlooped(SweptSine(1.6, 32.0, 40.0, 0.25, 0.7, 1.4))}));
   all.push_back(Build({.instrument = Tom, .name = "tom", .tone = Unlooped(TomWave()), .panning = 110}));
-  all.push_back(Build({.instrument = Bass, .name = "bass", .tone = BassTone(), .baseNote = BaseNote(Bass),
+  all.push_back(Build({.instrument = Bass, .name = "bass", .tone = BassTone(),
                        .volume = MakeEnvelope({{0, 64}, {6, 52}, {30, 40}}, 2), .fadeout = 0x0C00}));
-  all.push_back(Build({.instrument = Pad, .name = "pad", .tone = PadTone(0.0), .baseNote = BaseNote(Pad),
+  all.push_back(Build({.instrument = Pad, .name = "pad", .tone = PadTone(0.0),
                        .volume = MakeEnvelope({{0, 0}, {24, 64}}, 1), .fadeout = 0x0400}));
-  all.push_back(Build({.instrument = Stab, .name = "stab", .tone = PadTone(0.03), .baseNote = BaseNote(Stab),
+  all.push_back(Build({.instrument = Stab, .name = "stab", .tone = PadTone(0.03),
                        .volume = MakeEnvelope({{0, 64}, {4, 40}, {12, 20}, {30, 0}}, -1), .fadeout = 0x0800}));
-  all.push_back(Build({.instrument = Lead, .name = "lead", .tone = LeadTone(), .baseNote = BaseNote(Lead),
+  all.push_back(Build({.instrument = Lead, .name = "lead", .tone = LeadTone(),
                        .volume = MakeEnvelope({{0, 0}, {2, 64}, {12, 48}}, 2), .fadeout = 0x0600, .vibrato = true}));
-  all.push_back(Build({.instrument = Arp, .name = "arp", .tone = ArpTone(), .baseNote = BaseNote(Arp),
+  all.push_back(Build({.instrument = Arp, .name = "arp", .tone = ArpTone(),
                        .volume = MakeEnvelope({{0, 64}, {8, 36}, {24, 12}, {48, 0}}, -1), .fadeout = 0x0800}));
   return all;
 }
