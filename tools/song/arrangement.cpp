@@ -30,6 +30,11 @@ const std::vector<Melody>& Melodies() {
        "E5 . . . C5 . . . A4 . . . . . . .",
        "F5 . . . E5 . . . C5 . . . A4 . C5 .",
        "B4 . . . . . G#4 . . . . . E4 . ^ ."},
+      {// 3 over home, the answer to 0, higher
+       "A5 . . . G5 . E5 . . . C5 . E5 . . .",
+       "F5 . . . E5 . C5 . . . A4 . C5 . . .",
+       "G5 . . . E5 . G5 . C6 . . . B5 . G5 .",
+       "D5 . . . . . G5 . . . . . ^ . . ."},
   };
   return melodies;
 }
@@ -88,7 +93,8 @@ const std::vector<Section>& Sections() {
       {0x0700, "cylinder",   0, Drive,     B::Offbeat,    P::Stabs, A::Up,     -1, Crash | Boom, Roll},
       {0x0800, "column",     0, Drive,     B::Rolling,    P::Swell, A::Up,      0, Crash,        Toms},
       {0x0900, "surface",    1, Peak,      B::Rolling,    P::Stabs, A::UpDown,  1, Crash,        Roll},
-      {0x0A00, "peak",       0, Peak,      B::Rolling,    P::Swell, A::Up,      0, Crash | Boom, Stop | Toms},
+      {0x0A00, "peak",       0, Peak,      B::Rolling,    P::Swell, A::Up,      0, Crash | Boom, Roll},
+      {0x0B00, "answer",     0, Peak,      B::Rolling,    P::Swell, A::UpDown,  3, Crash,        Stop | Toms},
       {0x0C00, "kelmu",      2, Half,      B::Drone,      P::Stabs, A::None,   -1, Crash,        NoFill},
       {0x0C20, "build",      2, Build,     B::Offbeat,    P::Swell, A::Up,     -1, NoCue,        Riser | Roll},
       {0x0D00, "spikes",     2, Peak,      B::Rolling,    P::Stabs, A::Up,      2, Crash | Boom, Toms},
