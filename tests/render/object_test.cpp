@@ -26,7 +26,7 @@ std::vector<std::uint8_t> MakeImage(const std::vector<Vertex>& vertices, const s
   const std::size_t texStart = (12 + 12 * n + 6 * faces) / 4 * 4;
   const std::size_t normalStart = texStart + 8 * pairs + 12 * faces;
   std::vector<std::uint8_t> image(normalStart + 12 * n, 0xEE);  // records left as filler
-  auto put = [&](std::size_t at, const void* data, std::size_t size) { std::memcpy(&image[at], data, size); };
+  auto put = [&](std::size_t at, const void* data, std::size_t size) { if (size) std::memcpy(&image[at], data, size); };
   put(0, &n, 4);
   put(4, &faces, 4);
   put(8, &pairs, 4);
