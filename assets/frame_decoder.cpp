@@ -134,28 +134,43 @@ std::uint8_t* FrameDecoder::Decode() {
   BuildLookupTable();
   BuildLongCodeTree();
 
-  std::uint8_t* out = DecodeBuffer;
+  std::uint8_t* const out = DecodeBuffer;
+  const TableEntry* const table = table_;
+  const int recordSize = recordSize_, payloadSize = payloadSize_;
   int count = 0;
   int bytePosition = 0;
   int bitPosition = 0;
-  while (count < recordSize_ && bytePosition < payloadSize_) {
-    // Table reads straight from an 8-byte window: each read needs 10 bits of it, so at most
-    // 54 bits are used before the window is loaded again; near the end of the payload, decoding
-    // stops once the position leaves it.
-    const std::uint64_t window = StreamWindow(bytePosition);
-    const int remainingBytes = payloadSize_ - bytePosition;
-    const int limit = remainingBytes >= 7 ? 55 : 8 * remainingBytes;
-    int used = bitPosition;
-    const TableEntry* entry = &table_[(window >> used) & 1023];
-    while (entry->length != 0) {
-      out[count++] = entry->symbol;
-      used += entry->length;
-      if (count == recordSize_ || used >= limit) break;
-      entry = &table_[(window >> used) & 1023];
+  while (count < recordSize && bytePosition < payloadSize) {
+    // Runs of up to five table codes from one 8-byte window (at least 57 bits after the bit
+    // position, five codes take at most 50), while the window lies in the payload and five
+    // more bytes are wanted: no position check is needed inside a run.
+    while (count + 5 <= recordSize && bytePosition + 8 <= payloadSize) {
+      std::uint64_t window;
+      std::memcpy(&window, payload_ + bytePosition, 8);  // little-endian host
+      window >>= bitPosition;
+      int used = bitPosition;
+      int run = 0;
+      for (; run < 5; ++run) {
+        const TableEntry entry = table[window & 1023];
+        if (entry.length == 0) break;
+        out[count + run] = entry.symbol;
+        window >>= entry.length;
+        used += entry.length;
+      }
+      count += run;
+      bytePosition += used >> 3;
+      bitPosition = used & 7;
+      if (run < 5) break;
     }
-    bytePosition += used >> 3;
-    bitPosition = used & 7;
-    if (entry->length == 0 && count < recordSize_ && bytePosition < payloadSize_) {
+    if (count >= recordSize || bytePosition >= payloadSize) break;
+    // One code the general way: a table read with bytes past the payload as zero, or the tree.
+    const TableEntry entry = table[(StreamWindow(bytePosition) >> bitPosition) & 1023];
+    if (entry.length != 0) {
+      out[count++] = entry.symbol;
+      bitPosition += entry.length;
+      bytePosition += bitPosition >> 3;
+      bitPosition &= 7;
+    } else {
       out[count++] = static_cast<std::uint8_t>(WalkLongCode(&bytePosition, &bitPosition));
     }
   }

@@ -22,28 +22,39 @@ int BlockShift(int dimension) {
   return -1;
 }
 
-// 16.16 step of a run from a towards b over a block dimension of 2^shift samples.
-int RunStep(int a, int b, int shift) { return (b - a) * (1 << (16 - shift)); }
-
-// Sample k of a run: the integer part of the accumulator after k steps, modulo 256.
-std::uint8_t RunSample(int a, int step, int k) {
-  return static_cast<std::uint8_t>((a * 65536 + k * step) >> 16);
+// Sample k of a run from a towards b over a block dimension of 2^shift samples: the integer
+// part, modulo 256, of the 16.16 accumulator a x 65536 + k x ((b - a) << (16 - shift)), which is
+// a + floor(k (b - a) / 2^shift).
+std::uint8_t RunSample(int a, int b, int shift, int k) {
+  return static_cast<std::uint8_t>(a + ((k * (b - a)) >> shift));
 }
 
-// Horizontal pass of a grid of (W / blockWidth + 1) x (rows) samples into scratch rows of W bytes;
-// scale 4 turns quarter luma values into luma.
-void InterpolateGridRows(const std::uint8_t* grid, int width, int blockWidth, int rows, int scale,
+// Horizontal pass of a grid of (W / 2^Shift + 1) x rows samples into scratch rows of W bytes;
+// scale 4 turns quarter luma values into luma. The block width is a constant of each instance,
+// so that the run of every block unrolls.
+template <int Shift>
+void InterpolateGridRows(const std::uint8_t* grid, int width, int rows, int scale,
                          std::uint8_t* scratch) {
-  const int shift = BlockShift(blockWidth);
-  const int columns = width / blockWidth;
+  constexpr int BlockWidth = 1 << Shift;
+  const int columns = width / BlockWidth;
   for (int j = 0; j < rows; ++j) {
     const auto* samples = reinterpret_cast<const std::int8_t*>(grid + j * (columns + 1));
     std::uint8_t* out = scratch + j * width;
     for (int i = 0; i < columns; ++i) {
-      const int a = scale * samples[i];
-      const int step = RunStep(a, scale * samples[i + 1], shift);
-      for (int k = 0; k < blockWidth; ++k) out[i * blockWidth + k] = RunSample(a, step, k);
+      const int a = scale * samples[i], b = scale * samples[i + 1];
+      for (int k = 0; k < BlockWidth; ++k) out[i * BlockWidth + k] = RunSample(a, b, Shift, k);
     }
+  }
+}
+
+void InterpolateGridRows(const std::uint8_t* grid, int width, int blockWidth, int rows, int scale,
+                         std::uint8_t* scratch) {
+  switch (BlockShift(blockWidth)) {
+    case 0: return InterpolateGridRows<0>(grid, width, rows, scale, scratch);
+    case 1: return InterpolateGridRows<1>(grid, width, rows, scale, scratch);
+    case 2: return InterpolateGridRows<2>(grid, width, rows, scale, scratch);
+    case 3: return InterpolateGridRows<3>(grid, width, rows, scale, scratch);
+    default: return InterpolateGridRows<4>(grid, width, rows, scale, scratch);
   }
 }
 
@@ -68,7 +79,8 @@ void Store(void* bytes, Vector v) {
 
 // Vertical pass: between scratch rows j and j + 1, blockHeight rows of W pixels into the plane.
 // Luma scratch bytes are read unsigned, chroma ones signed. Row k of a run is a + floor(k (b - a)
-// / 2^L), which is what k steps of the 16.16 accumulator give (|k (b - a)| < 2^12 fits 16 bits).
+// / 2^L), which is what k steps of the 16.16 accumulator give; eight columns at a time keep
+// a x 2^L + k (b - a) in 16-bit lanes (|value| < 2^13) and add b - a per row.
 template <typename Sample, typename Samples8>
 void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int blockHeight,
                         bool vertical, std::uint8_t* plane) {
@@ -76,19 +88,21 @@ void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int 
   for (int j = 0; j < height / blockHeight; ++j) {
     const std::uint8_t* top = scratch + j * width;
     const std::uint8_t* bottom = top + width;
-    for (int k = 0; k < blockHeight; ++k) {
-      std::uint8_t* row = plane + (j * blockHeight + k) * width;
-      const int weight = vertical ? k : 0;
-      int x = 0;
-      for (; x + 8 <= width; x += 8) {
-        const Shorts8 a = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
-        const Shorts8 b = __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8);
-        const Shorts8 value = a + (((b - a) * static_cast<std::int16_t>(weight)) >> shift);
-        Store(row + x, __builtin_convertvector(value, Bytes8));
+    std::uint8_t* rows = plane + j * blockHeight * width;
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+      const Shorts8 a = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
+      const Shorts8 step = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8) - a
+                                    : Shorts8{};
+      Shorts8 accumulator = a * static_cast<std::int16_t>(1 << shift);
+      for (int k = 0; k < blockHeight; ++k, accumulator += step) {
+        Store(rows + k * width + x, __builtin_convertvector(accumulator >> shift, Bytes8));
       }
-      for (; x < width; ++x) {
-        const int a = static_cast<Sample>(top[x]), b = static_cast<Sample>(bottom[x]);
-        row[x] = static_cast<std::uint8_t>(a + ((weight * (b - a)) >> shift));
+    }
+    for (; x < width; ++x) {
+      for (int k = 0; k < blockHeight; ++k) {
+        rows[k * width + x] = RunSample(static_cast<Sample>(top[x]), static_cast<Sample>(bottom[x]),
+                                        shift, vertical ? k : 0);
       }
     }
   }

@@ -20,39 +20,54 @@ float Clamp(float value, float low, float high) {
   return value;
 }
 
-// Maps byte 0 of every pixel of the rectangle (rows of FrameWidth pixels, 4 bytes each) through
-// map. Only pixels inside the 256 x 256 picture are touched, whatever FrameWidth and the
-// rectangle are.
+// The pixels of the rectangle's row y (rows of FrameWidth pixels), limited to the 256 x 256
+// picture whatever FrameWidth and the rectangle are: [first, last) or an empty range.
+void RowPixels(int y, int x0, int x1, long* first, long* last) {
+  const long rowStart = static_cast<long>(y) * FrameWidth;
+  *first = std::max(rowStart + x0, 0L);
+  *last = std::min(rowStart + x1, static_cast<long>(PicturePixels));
+}
+
+// Maps byte 0 of every pixel of the rectangle through map.
 void MapRectangle(const std::uint8_t* map, std::uint8_t* bytes, int x0, int y0, int x1, int y1) {
   if (x0 >= x1) return;
   for (int y = y0; y < y1; ++y) {
-    const long rowStart = static_cast<long>(y) * FrameWidth;
-    const long first = std::max(rowStart + x0, 0L);
-    const long last = std::min(rowStart + x1, static_cast<long>(PicturePixels));
-    for (long m = first; m < last; ++m) bytes[4 * m] = map[bytes[4 * m]];
+    long first, last;
+    RowPixels(y, x0, x1, &first, &last);
+    std::uint8_t* byte = bytes + 4 * first;
+    for (long m = first; m < last; ++m, byte += 4) *byte = map[*byte];
   }
 }
 
-}  // namespace
-
-void AdjustLuma(float gain, float contrast, std::uint8_t* picture, int x0, int y0, int x1, int y1) {
+void BuildLumaMap(float gain, float contrast) {
   for (int i = 0; i < 256; ++i) {
     float f = Clamp(static_cast<float>(i - 128) * contrast + 128.0f, 0.0f, 255.0f);
     f = Clamp(f * gain, 0.0f, 255.0f);
     LumaMap[i] = static_cast<std::uint8_t>(f);
   }
-  MapRectangle(LumaMap, picture, x0, y0, x1, y1);
 }
 
-void AdjustChroma(float scale, float offset, std::uint8_t* plane, int x0, int y0, int x1, int y1) {
-  // Values of 64 and more, which well-formed frames never hold, map as 63.
-  std::uint8_t clampedMap[256];
+// ChromaMap, and in full the map of every byte value: those of 64 and more, which well-formed
+// frames never hold, map as 63.
+void BuildChromaMap(float scale, float offset, std::uint8_t* full) {
   for (int i = 0; i < 64; ++i) {
     const float v = Clamp(static_cast<float>(i - 32) * scale + offset, -32.0f, 31.0f);
     ChromaMap[i] = static_cast<std::uint8_t>(v + 32.0f);
   }
-  std::fill(std::copy(ChromaMap, ChromaMap + 64, clampedMap), clampedMap + 256, ChromaMap[63]);
-  MapRectangle(clampedMap, plane, x0, y0, x1, y1);
+  std::fill(std::copy(ChromaMap, ChromaMap + 64, full), full + 256, ChromaMap[63]);
+}
+
+}  // namespace
+
+void AdjustLuma(float gain, float contrast, std::uint8_t* picture, int x0, int y0, int x1, int y1) {
+  BuildLumaMap(gain, contrast);
+  MapRectangle(LumaMap, picture, x0, y0, x1, y1);
+}
+
+void AdjustChroma(float scale, float offset, std::uint8_t* plane, int x0, int y0, int x1, int y1) {
+  std::uint8_t fullMap[256];
+  BuildChromaMap(scale, offset, fullMap);
+  MapRectangle(fullMap, plane, x0, y0, x1, y1);
 }
 
 void PulsingContrast() {
@@ -63,10 +78,22 @@ void BoostContrast() { AdjustLuma(1.0f, 1.2f, DecodedPicture, 0, 0, 256, 256); }
 
 void AnimatedContrast() { AdjustLuma(1.0f, LumaContrast, DecodedPicture, 0, 0, 255, 255); }
 
+// AdjustLuma, then AdjustChroma on Cr and on Cb, over the same rectangle: done in one walk, which
+// gives the same bytes since each map reads and writes only its own byte of a pixel.
 void VividColour() {
-  AdjustLuma(0.8f, 1.2f, DecodedPicture, 0, 0, 255, 255);
-  AdjustChroma(1.5f, 0.0f, DecodedPicture + 1, 0, 0, 255, 255);
-  AdjustChroma(1.5f, 0.0f, DecodedPicture + 2, 0, 0, 255, 255);
+  BuildLumaMap(0.8f, 1.2f);
+  std::uint8_t chroma[256];
+  BuildChromaMap(1.5f, 0.0f, chroma);
+  for (int y = 0; y < 255; ++y) {
+    long first, last;
+    RowPixels(y, 0, 255, &first, &last);
+    std::uint8_t* pixel = DecodedPicture + 4 * first;
+    for (long m = first; m < last; ++m, pixel += 4) {
+      pixel[0] = LumaMap[pixel[0]];
+      pixel[1] = chroma[pixel[1]];
+      pixel[2] = chroma[pixel[2]];
+    }
+  }
 }
 
 void InvertLuma() { AdjustLuma(1.0f, -1.4f, DecodedPicture, 0, 0, 255, 255); }

@@ -19,7 +19,7 @@ namespace anim {
 struct AnimationSettings {
   FrameSettings frame;
   // Longest code; 1 to 32. Codes up to 10 bits decode with one table read, longer ones bit by bit.
-  int maxCodeLength = 12;
+  int maxCodeLength = 10;
 };
 
 // width x height pixels of 3 bytes (R, G, B), rows packed.

@@ -17,6 +17,7 @@
 #include "platform/capture/png_writer.h"
 #include "tools/anim/animation_encoder.h"
 #include "tools/anim/png_frames.h"
+#include "tools/anim/sample_picture.h"
 
 namespace {
 
@@ -32,7 +33,8 @@ constexpr const char* Usage =
     "         --luma-only           no chroma planes\n"
     "       korvo-anim info FILE.dat\n"
     "       korvo-anim extract FILE.dat INDEX OUT.png|OUT.raw [--post NAME]\n"
-    "         NAME: PulsingContrast BoostContrast AnimatedContrast VividColour InvertLuma\n";
+    "         NAME: PulsingContrast BoostContrast AnimatedContrast VividColour InvertLuma\n"
+    "       korvo-anim sample OUT.png [WxH] [FRAME]   the synthetic test photograph\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "korvo-anim: %s\n", message.c_str());
@@ -260,12 +262,25 @@ int Extract(int argc, char** argv) {
   return 0;
 }
 
+int Sample(int argc, char** argv) {
+  int width = 256, height = 256, frame = 0;
+  if (argc < 1 || argc > 3 || (argc >= 2 && !ParseSize(argv[1], &width, &height)) ||
+      (argc == 3 && !ParseInt(argv[2], &frame)) || width < 1 || height < 1) {
+    return Fail(std::string("sample needs OUT.png [WxH] [FRAME]\n") + Usage);
+  }
+  const anim::RgbPicture picture = anim::SamplePicture(width, height, frame);
+  std::string fault;
+  if (!anim::WritePngPicture(argv[0], picture, &fault)) return Fail(fault);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "encode") == 0) return Encode(argc - 2, argv + 2);
   if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return Info(argc - 2, argv + 2);
   if (argc >= 2 && std::strcmp(argv[1], "extract") == 0) return Extract(argc - 2, argv + 2);
+  if (argc >= 2 && std::strcmp(argv[1], "sample") == 0) return Sample(argc - 2, argv + 2);
   std::fputs(Usage, stderr);
   return 2;
 }

@@ -26,6 +26,19 @@ bool ReadPngPicture(const std::string& path, RgbPicture* picture, std::string* f
   return true;
 }
 
+bool WritePngPicture(const std::string& path, const RgbPicture& picture, std::string* fault) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(picture.width);
+  image.height = static_cast<png_uint_32>(picture.height);
+  image.format = PNG_FORMAT_RGB;
+  if (png_image_write_to_file(&image, path.c_str(), 0, picture.rgb.data(), 0, nullptr) == 0) {
+    *fault = path + ": " + image.message;
+    return false;
+  }
+  return true;
+}
+
 bool ListFrameFiles(const std::vector<std::string>& arguments, std::vector<std::string>* files,
                     std::string* fault) {
   namespace fs = std::filesystem;

@@ -11,6 +11,9 @@ namespace anim {
 // False and a fault naming the file when it cannot be read as a PNG picture.
 bool ReadPngPicture(const std::string& path, RgbPicture* picture, std::string* fault);
 
+// False and a fault naming the file when it cannot be written.
+bool WritePngPicture(const std::string& path, const RgbPicture& picture, std::string* fault);
+
 // The arguments in order, each folder replaced by its .png files sorted by name.
 bool ListFrameFiles(const std::vector<std::string>& arguments, std::vector<std::string>* files,
                     std::string* fault);
