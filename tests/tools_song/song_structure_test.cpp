@@ -35,6 +35,7 @@ TEST(SongModule, KeepsOneTempoToTheDemosEndAndPlaysOn) {
   auto module = song_test::OpenSong();
   for (int order = 0; order < module->get_num_orders(); ++order)
     EXPECT_NEAR(module->set_position_order_row(order, 0), order * 64 * RowSeconds, 1e-6) << "order " << order;
+  ASSERT_EQ(song::EndPosition, EndPosition) << "the song ends where the demo does";
   const double end = module->set_position_order_row(OrderOf(EndPosition), RowIn(EndPosition));
   EXPECT_NEAR(end, 159.36, 1e-6);
   EXPECT_EQ(module->get_current_speed(), 6);
