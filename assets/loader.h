@@ -28,8 +28,10 @@ extern IDirectDrawSurface7* TextureSlots[TextureSlotCount];
 // 0: 128 x 128, 1: 256 x 256 (animation uploads), 2: 256 x 256 (back-buffer copy).
 extern IDirectDrawSurface7* RenderTextures[RenderTextureCount];
 
+// Stops at the first failure. Each object and animation image is checked as soon as it is read;
+// a malformed one is refused with a box naming the fault, captioned with its path.
 bool LoadAssets(HWND window);
-// On failure a box with the path as caption has been shown (except where the platform fails).
+// The file whole into a new block; on failure a box captioned with the path has been shown.
 bool LoadWholeFile(const char* path, std::uint8_t** image, HWND window);
 bool LoadWholeFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window);
 bool TextureFromResource(int slot, int resourceId);
