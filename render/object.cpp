@@ -50,7 +50,7 @@ bool OutsideViewBox(Vector3 c) {
 }
 
 // Channels are at least 0 after every light; the extra guard keeps a negative ambient with no
-// lights, or a NaN from a vertex on a light, from spilling into the neighbouring bytes.
+// lights (or a NaN ambient) from spilling into the neighbouring bytes.
 DWORD ChannelByte(float c) {
   if (!(c > 0.0f)) return 0;
   if (c >= 255.0f) return 255;
@@ -71,6 +71,7 @@ VertexColour LightVertex(Vector3 w, Vector3 n) {
     const float dist = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     const float cosine = (d.x / dist) * n.x + (d.y / dist) * n.y + (d.z / dist) * n.z;
     float value = cosine * light.intensity - dist * light.falloff;
+    if (value != value) value = 0.0f;  // a vertex right on the light has no direction to it
     if (value < 0.0f && light.allowNegative == 0) value = 0.0f;
     const float factor[3] = {light.red, light.green, light.blue};
     for (int k = 0; k < 3; ++k) {

@@ -128,6 +128,13 @@ TEST_F(ObjectTest, ChannelsClampAtZeroAfterEveryLight) {
   LightCount = 0;  // a negative ambient with no light to clamp it stays out of the other bytes
   AmbientColour = {-5.0f, 0.0f, 7.0f};
   EXPECT_EQ(DrawOne(Origin).color, 0x000007u);
+
+  // A light on the vertex adds nothing; a count beyond the table uses the ten lights there are.
+  for (LightRecord& light : Lights) light = {{0, 0, -1}, 1.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0};
+  Lights[0].position = {0, 0, 0};
+  LightCount = 50;
+  AmbientColour = {0.0f, 0.0f, 0.0f};
+  EXPECT_EQ(DrawOne(Origin).color, 0x090909u);
 }
 
 TEST_F(ObjectTest, CullingBoxKeepsItsBoundsAndTestsTheTurnedCentre) {
