@@ -16,7 +16,7 @@ struct FrameSettings {
   bool verticalInterpolation = true;
   int residualShift = -1;      // 0 to 7; -1 chooses per frame the shift with the least error
   bool lumaOnly = false;
-  double targetPsnr = 40.0;    // luma residuals are added, best first, until luma reaches it
+  double targetPsnr = 38.0;    // luma residuals are added, best first, until luma reaches it
 };
 
 // Empty when the settings describe a frame the decoder can take, else the fault.
