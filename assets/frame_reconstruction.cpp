@@ -65,6 +65,11 @@ using Shorts8 = std::int16_t __attribute__((vector_size(16)));
 using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
 using Words4 = std::uint32_t __attribute__((vector_size(16)));
 
+Shorts8 Splat(int value) {
+  const auto v = static_cast<std::int16_t>(value);
+  return Shorts8{v, v, v, v, v, v, v, v};
+}
+
 template <typename Vector>
 Vector Load(const void* bytes) {
   Vector v;
@@ -94,7 +99,7 @@ void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int 
       const Shorts8 a = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
       const Shorts8 step = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8) - a
                                     : Shorts8{};
-      Shorts8 accumulator = a * static_cast<std::int16_t>(1 << shift);
+      Shorts8 accumulator = a * Splat(1 << shift);
       for (int k = 0; k < blockHeight; ++k, accumulator += step) {
         Store(rows + k * width + x, __builtin_convertvector(accumulator >> shift, Bytes8));
       }

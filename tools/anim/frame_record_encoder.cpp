@@ -48,11 +48,12 @@ std::vector<std::uint8_t> CornerGrid(const Plane& plane, int blockWidth, int blo
   return grid;
 }
 
-// Refines a luma grid towards the least squared error of its bilinear interpolation against the
-// plane (Gauss-Seidel sweeps on the samples, each the best value given its neighbours), then
-// rounds it. The decoder's fixed-point runs follow the bilinear values to within one step.
-void FitLumaGrid(const Plane& plane, const FrameSettings& s, std::vector<std::uint8_t>* grid) {
-  const int bw = s.lumaBlockWidth, bh = s.lumaBlockHeight;
+// Refines a grid (samples = plane values / scale) towards the least squared error of its bilinear
+// interpolation against the plane (Gauss-Seidel sweeps on the samples, each the best value given
+// its neighbours), then rounds it. The decoder's fixed-point runs follow the bilinear values to
+// within one step.
+void FitGrid(const Plane& plane, int bw, int bh, bool vertical, double scale,
+             std::vector<std::uint8_t>* grid) {
   const int columns = plane.width / bw + 1, rows = plane.height / bh + 1;
   std::vector<double> samples(grid->begin(), grid->end());
   std::vector<double> base(plane.values.size());
@@ -61,7 +62,7 @@ void FitLumaGrid(const Plane& plane, const FrameSettings& s, std::vector<std::ui
     const double fx = 1.0 - std::abs(x - i * bw) / double(bw);
     const int dy = y - j * bh;
     double fy = 1.0 - std::abs(dy) / double(bh);
-    if (!s.verticalInterpolation) fy = dy >= 0 && dy < bh ? 1.0 : 0.0;
+    if (!vertical) fy = dy >= 0 && dy < bh ? 1.0 : 0.0;
     return fx > 0 && fy > 0 ? fx * fy : 0.0;
   };
   const auto forSupport = [&](int i, int j, auto visit) {
@@ -74,7 +75,7 @@ void FitLumaGrid(const Plane& plane, const FrameSettings& s, std::vector<std::ui
   };
   for (int j = 0; j < rows; ++j) {
     for (int i = 0; i < columns; ++i) {
-      forSupport(i, j, [&](int x, int y, double w) { base[y * plane.width + x] += 4 * w * samples[j * columns + i]; });
+      forSupport(i, j, [&](int x, int y, double w) { base[y * plane.width + x] += scale * w * samples[j * columns + i]; });
     }
   }
   for (int sweep = 0; sweep < 4; ++sweep) {
@@ -83,14 +84,14 @@ void FitLumaGrid(const Plane& plane, const FrameSettings& s, std::vector<std::ui
         double numerator = 0.0, denominator = 0.0;
         forSupport(i, j, [&](int x, int y, double w) {
           numerator += w * (plane.at(x, y) - base[y * plane.width + x]);
-          denominator += 4 * w * w;
+          denominator += scale * w * w;
         });
         if (denominator == 0.0) continue;
         double& sample = samples[j * columns + i];
         const double updated = std::clamp(sample + numerator / denominator, 0.0, 63.0);
         const double change = updated - sample;
         sample = updated;
-        forSupport(i, j, [&](int x, int y, double w) { base[y * plane.width + x] += 4 * w * change; });
+        forSupport(i, j, [&](int x, int y, double w) { base[y * plane.width + x] += scale * w * change; });
       }
     }
   }
@@ -117,7 +118,7 @@ class LumaEncoder {
       : s_(settings), columns_(s_.width / s_.lumaBlockWidth), rows_(s_.height / s_.lumaBlockHeight) {
     for (double y : luma.values) target_.push_back(ClampRound(y, 0, 255));
     grid_ = CornerGrid(luma, s_.lumaBlockWidth, s_.lumaBlockHeight, 4.0);
-    FitLumaGrid(luma, s_, &grid_);
+    FitGrid(luma, s_.lumaBlockWidth, s_.lumaBlockHeight, s_.verticalInterpolation, 4.0, &grid_);
     std::vector<std::uint8_t> scratch((rows_ + 1) * s_.width);
     base_.resize(s_.width * s_.height);
     InterpolateGrid(grid_.data(), s_.width, s_.height, s_.lumaBlockWidth, s_.lumaBlockHeight,
@@ -290,8 +291,11 @@ std::vector<std::uint8_t> EncodeFrameRecord(const std::uint8_t* rgb, const Frame
     AppendBytes(&record, encoder.Residuals());
   }
   if (!s.lumaOnly) {
-    AppendBytes(&record, CornerGrid(cr, s.chromaBlockWidth, s.chromaBlockHeight, 1.0));
-    AppendBytes(&record, CornerGrid(cb, s.chromaBlockWidth, s.chromaBlockHeight, 1.0));
+    for (const Plane* chroma : {&cr, &cb}) {
+      std::vector<std::uint8_t> grid = CornerGrid(*chroma, s.chromaBlockWidth, s.chromaBlockHeight, 1.0);
+      FitGrid(*chroma, s.chromaBlockWidth, s.chromaBlockHeight, s.verticalInterpolation, 1.0, &grid);
+      AppendBytes(&record, grid);
+    }
   }
   return record;
 }
