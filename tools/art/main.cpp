@@ -1,0 +1,89 @@
+// korvo-art: makes the demo's own art.
+//   korvo-art bitmap ID OUT.bmp        one bitmap resource (1001 to 1006)
+//   korvo-art object NAME OUT.obu      one object (talo1, talo2, talo3, cyl, piikki)
+//   korvo-art animation NAME OUT.dat   one animation (item, kone, 3dfx, pullo, kelmu, mina)
+//   korvo-art contact-sheet OUT.png    every bitmap, object and animation in one picture
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/art/animations.h"
+#include "tools/art/bitmaps.h"
+#include "tools/art/bmp.h"
+#include "tools/art/contact_sheet.h"
+#include "tools/art/objects.h"
+
+namespace {
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "korvo-art: %s\n", message.c_str());
+  return 1;
+}
+
+bool KnownBitmap(int id) {
+  for (const art::BitmapInfo& info : art::BitmapTable())
+    if (info.id == id) return true;
+  return false;
+}
+
+template <typename Table, typename Key>
+bool Known(const Table& table, const Key& key) {
+  for (const auto& entry : table)
+    if (entry == key) return true;
+  return false;
+}
+
+bool KnownAnimation(const std::string& name) {
+  for (const art::AnimationInfo& info : art::AnimationTable())
+    if (info.name == name) return true;
+  return false;
+}
+
+int Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::string fault;
+  return art::WriteFile(path, bytes, &fault) ? 0 : Fail(fault);
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: korvo-art bitmap ID OUT.bmp | object NAME OUT.obu | animation NAME OUT.dat |\n"
+               "       contact-sheet OUT.png [DATA_DIR BITMAP_DIR]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage();
+  const std::string& command = args[0];
+  std::string fault;
+  if (command == "bitmap" && args.size() == 3) {
+    int id = std::atoi(args[1].c_str());
+    if (!KnownBitmap(id)) return Fail("no bitmap " + args[1]);
+    return Write(args[2], art::MakeBitmapFile(id));
+  }
+  if (command == "object" && args.size() == 3) {
+    if (!Known(art::ObjectNames(), args[1])) return Fail("no object " + args[1]);
+    std::vector<std::uint8_t> bytes;
+    if (!art::MakeObjectFile(args[1], &bytes, &fault)) return Fail(fault);
+    return Write(args[2], bytes);
+  }
+  if (command == "animation" && args.size() == 3) {
+    if (!KnownAnimation(args[1])) return Fail("no animation " + args[1]);
+    std::vector<std::uint8_t> bytes;
+    if (!art::MakeAnimationFile(args[1], &bytes, &fault)) return Fail(fault);
+    return Write(args[2], bytes);
+  }
+  if (command == "contact-sheet" && (args.size() == 2 || args.size() == 4)) {
+    art::ContactSheetSources sources{KORVO_ART_DATA, KORVO_ART_BITMAPS};
+    if (args.size() == 4) {
+      sources.dataFolder = args[2];
+      sources.bitmapFolder = args[3];
+    }
+    if (!art::WriteContactSheet(args[1], sources, &fault)) return Fail(fault);
+    return 0;
+  }
+  return Usage();
+}

@@ -1,0 +1,149 @@
+#include "tools/art/objects.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "tools/art/mesh_builder.h"
+#include "tools/obj/obu_file.h"
+
+namespace art {
+
+namespace {
+
+constexpr float kCell = 8;  // panel subdivision, so the point lights fall off smoothly
+
+// Texture divisor per talo: world units per unit of stored coordinate, times the scene's
+// coordinate scale of that object, gives 64 units per repeat of the grid bitmap.
+constexpr float kTalo1Texel = 256;  // drawn with coordinate scale 4
+constexpr float kTalo2Texel = 128;  // scale 2
+constexpr float kTalo3Texel = 512;  // scale 8
+
+ObjectMesh Talo1() {
+  MeshBuilder b;
+  b.AddBox({-27, 0, -27}, {27, 4, 27}, kTalo1Texel, kCell);
+  b.AddBox({-23, 4, -23}, {23, 62, 23}, kTalo1Texel, kCell);
+  b.AddBox({-25, 62, -25}, {25, 65, 25}, kTalo1Texel, kCell);
+  b.AddBox({-17, 65, -17}, {17, 96, 17}, kTalo1Texel, kCell);
+  b.AddBox({-19, 96, -19}, {19, 99, 19}, kTalo1Texel, kCell);
+  b.AddBox({-11, 99, -11}, {11, 122, 11}, kTalo1Texel, kCell);
+  // Pyramid roof and mast.
+  Vec3 apex{0, 148, 0};
+  Vec3 base[4] = {{-11, 122, -11}, {-11, 122, 11}, {11, 122, 11}, {11, 122, -11}};
+  float s = 1 / kTalo1Texel;
+  for (int k = 0; k < 4; ++k) {
+    Vec3 a = base[k], c = base[(k + 1) % 4];
+    b.AddTriangle(a, c, apex, {k * 22 * s, 0}, {(k + 1) * 22 * s, 0}, {(k + 0.5f) * 22 * s, 30 * s});
+  }
+  b.AddBox({-1.2f, 140, -1.2f}, {1.2f, 166, 1.2f}, kTalo1Texel, kCell);
+  return b.mesh;
+}
+
+ObjectMesh Talo2() {
+  MeshBuilder b;
+  const float s = 1 / kTalo2Texel;
+  b.AddBox({-26, 0, -20}, {26, 56, 20}, kTalo2Texel, kCell);
+  b.AddBox({-14, 0, 20}, {10, 34, 33}, kTalo2Texel, kCell);
+  b.AddBox({10, 62, -13}, {18, 100, -5}, kTalo2Texel, kCell);
+  // Gable ends.
+  b.AddTriangle({-26, 56, -20}, {-26, 56, 20}, {-26, 86, 0}, {0, 0}, {40 * s, 0}, {20 * s, -30 * s});
+  b.AddTriangle({26, 56, 20}, {26, 56, -20}, {26, 86, 0}, {0, 0}, {40 * s, 0}, {20 * s, -30 * s});
+  // Roof slopes from the eaves to the ridge, overhanging the walls.
+  for (float side : {-1.0f, 1.0f}) {
+    Vec3 eave{side > 0 ? -29.0f : 29.0f, 53, side * 24};
+    Vec3 along{side > 0 ? 58.0f : -58.0f, 0, 0};
+    Vec3 up = Vec3{0, 87, 0} - Vec3{0, 53, side * 24};
+    b.AddPanel(eave, along, up, 7, 4, {0, 0}, {58 * s, 0}, {0, -Length(up) * s});
+  }
+  return b.mesh;
+}
+
+ObjectMesh Talo3() {
+  MeshBuilder b;
+  std::vector<ProfilePoint> profile = {{0, 0, true},   {31, 0, true},  {31, 5, true},  {28, 6, true},
+                                       {28, 64, true}, {31, 66, true}, {31, 70, true}, {27, 71, true}};
+  for (int k = 1; k <= 7; ++k) {
+    float a = k * (Pi / 2) / 8;
+    profile.push_back({27 * std::cos(a), 71 + 27 * std::sin(a), false});
+  }
+  profile.back().crease = true;
+  float top = profile.back().y;
+  profile.push_back({profile.back().radius, top + 8, true});
+  profile.push_back({6.5f, top + 8, true});
+  profile.push_back({0, top + 28, true});
+  // Three repeats round: a whole number after the coordinate scale of 8.
+  AddLathe(b, profile, 32, 3.0f / 8.0f, kTalo3Texel);
+  return b.mesh;
+}
+
+ObjectMesh Cylinder() {
+  MeshBuilder b;
+  std::vector<ProfilePoint> profile;
+  for (int k = 0; k <= 40; ++k) profile.push_back({100, -400 + 20.0f * k, false});
+  AddLathe(b, profile, 48, 1.0f, 400);
+  for (Vector3& n : b.mesh.normals) n = {-n.x, -n.y, -n.z};  // the tube faces its axis
+  return b.mesh;
+}
+
+ObjectMesh Piikki() {
+  const float phi = 1.618034f, iphi = 1 / phi;
+  std::vector<Vec3> longSpikes, shortSpikes;
+  for (float a : {-1.0f, 1.0f}) {
+    for (float c : {-1.0f, 1.0f}) {
+      longSpikes.push_back({0, a, c * phi});
+      longSpikes.push_back({a, c * phi, 0});
+      longSpikes.push_back({c * phi, 0, a});
+      shortSpikes.push_back({0, a * iphi, c * phi});
+      shortSpikes.push_back({a * iphi, c * phi, 0});
+      shortSpikes.push_back({c * phi, 0, a * iphi});
+      for (float e : {-1.0f, 1.0f}) shortSpikes.push_back({a, c, e});
+    }
+  }
+  MeshBuilder b;
+  auto addSpike = [&](Vec3 axis, float length, float waist, float width) {
+    MeshBuilder spike;
+    AddLathe(spike, {{0, 0, true}, {width, waist, true}, {0, length, true}}, 10, 1, 1);
+    Vec3 ey = Normalize(axis);
+    Vec3 helper = std::fabs(ey.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+    Vec3 ex = Normalize(Cross(ey, helper)), ez = Cross(ex, ey);
+    int offset = static_cast<int>(b.mesh.positions.size());
+    for (size_t i = 0; i < spike.mesh.positions.size(); ++i) {
+      const Vector3& p = spike.mesh.positions[i];
+      const Vector3& n = spike.mesh.normals[i];
+      b.mesh.positions.push_back({ex.x * p.x + ey.x * p.y + ez.x * p.z, ex.y * p.x + ey.y * p.y + ez.y * p.z,
+                                  ex.z * p.x + ey.z * p.y + ez.z * p.z});
+      b.mesh.normals.push_back({ex.x * n.x + ey.x * n.y + ez.x * n.z, ex.y * n.x + ey.y * n.y + ez.y * n.z,
+                                ex.z * n.x + ey.z * n.y + ez.z * n.z});
+    }
+    for (const MeshFace& f : spike.mesh.faces) b.mesh.faces.push_back({f.a + offset, f.b + offset, f.c + offset});
+  };
+  for (Vec3 d : longSpikes) addSpike(d, 60, 13, 5.2f);
+  for (Vec3 d : shortSpikes) addSpike(d, 45, 11, 4.4f);
+  b.mesh.texCoords.clear();
+  return b.mesh;
+}
+
+}  // namespace
+
+const std::vector<std::string>& ObjectNames() {
+  static const std::vector<std::string> names = {"talo1", "talo2", "talo3", "cyl", "piikki"};
+  return names;
+}
+
+ObjectMesh MakeObjectMesh(const std::string& name) {
+  if (name == "talo1") return Talo1();
+  if (name == "talo2") return Talo2();
+  if (name == "talo3") return Talo3();
+  if (name == "cyl") return Cylinder();
+  if (name == "piikki") return Piikki();
+  std::abort();
+}
+
+bool MakeObjectFile(const std::string& name, std::vector<std::uint8_t>* bytes, std::string* fault) {
+  if (!EncodeObu(MakeObjectMesh(name), bytes, fault)) {
+    *fault = name + ": " + *fault;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace art
