@@ -60,19 +60,4 @@ TEST(XmValidation, WriteNamesTheFileOnFailure) {
   EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "a refused module leaves no file";
 }
 
-TEST(XmValidation, WrittenFileMatchesTheEncodedBytes) {
-  const std::string path = std::string(KORVO_BUILD_DIR) + "/written.xm";
-  std::string error;
-  ASSERT_TRUE(xm::WriteXm(path, Valid(), error)) << error;
-  std::vector<std::uint8_t> bytes;
-  ASSERT_TRUE(xm::EncodeXm(Valid(), bytes, error));
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  std::vector<std::uint8_t> read(bytes.size() + 1);
-  EXPECT_EQ(std::fread(read.data(), 1, read.size(), f), bytes.size());
-  std::fclose(f);
-  read.resize(bytes.size());
-  EXPECT_EQ(read, bytes);
-}
-
 }  // namespace
