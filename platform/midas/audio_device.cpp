@@ -15,7 +15,8 @@ struct DeviceState {
   // Written by the callback, read under the lock.
   std::uint64_t deliveredFrames = 0;
   std::uint64_t lastCallbackCounter = 0;
-  std::uint64_t songStartFrame = 0;  // device frame that carries the song's first frame
+  std::uint64_t songStartFrame = 0;  // device frame that carries song frame songFrameAtStart
+  std::uint64_t songFrameAtStart = 0;
 };
 
 DeviceState& Device() {
@@ -88,16 +89,19 @@ AudioLock::~AudioLock() {
   if (Device().id != 0) SDL_UnlockAudioDevice(Device().id);
 }
 
-void MarkSongStartOnDevice() { Device().songStartFrame = Device().deliveredFrames; }
+void MarkSongStartOnDevice(std::uint64_t songFrame) {
+  Device().songStartFrame = Device().deliveredFrames;
+  Device().songFrameAtStart = songFrame;
+}
 
 std::int64_t AudibleSongFrame() {
   const DeviceState& d = Device();
-  if (d.deliveredFrames == 0) return -1;
   const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - d.lastCallbackCounter) /
                          static_cast<double>(SDL_GetPerformanceFrequency());
-  return AudibleDeviceFrame(d.deliveredFrames, d.bufferFrames, seconds) -
-         static_cast<std::int64_t>(d.songStartFrame);
+  const std::int64_t heard = AudibleDeviceFrame(d.deliveredFrames, d.bufferFrames, seconds) -
+                             static_cast<std::int64_t>(d.songStartFrame);
+  // Until the song's first frame on the device is heard, the frame before it stays the one heard.
+  return static_cast<std::int64_t>(d.songFrameAtStart) + std::max<std::int64_t>(heard, -1);
 }
 
 }  // namespace platform
-

@@ -37,9 +37,10 @@ class AudioLock {
   AudioLock& operator=(const AudioLock&) = delete;
 };
 
-// Under AudioLock: the song begins with the next frame delivered.
-void MarkSongStartOnDevice();
-// Under AudioLock: the song frame heard now (negative before the song is heard).
+// Under AudioLock: the next frame delivered carries song frame `songFrame` (0 for a song that
+// starts now; later for a song handed over from the virtual sink).
+void MarkSongStartOnDevice(std::uint64_t songFrame);
+// Under AudioLock: the song frame heard now (-1 before a song's first frame is heard).
 std::int64_t AudibleSongFrame();
 
 }  // namespace platform

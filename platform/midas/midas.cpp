@@ -1,5 +1,9 @@
 // The eleven MIDAS calls over the SongPlayer, with the audio device (device mode) or the virtual
 // sink (virtual mode) as background player. All calls come from the program's thread.
+//
+// The sound mode is taken at MIDASinit, with one change allowed later: a song playing on the
+// virtual sink moves to the audio device, from the frame reached, at the first play status after
+// the mode became Sound::Device (a run that goes ahead unseen, then plays in real time).
 #include "platform/midas/midas.h"
 
 #include <libopenmpt/libopenmpt.h>
@@ -34,7 +38,8 @@ namespace {
 struct Library {
   bool started = false;
   bool initialized = false;
-  bool virtualSink = false;  // the sound mode chosen at MIDASinit
+  bool virtualSink = false;  // playing on the virtual sink, not the device
+  bool deviceRefused = false;  // a hand-over to the device failed: stay on the virtual sink
   bool backgroundPlay = false;
   std::vector<MidasSong*> songs;  // loaded, owned until freed or closed
   MidasSong* playing = nullptr;
@@ -137,6 +142,26 @@ std::int64_t FrameAt(double milliseconds) {
   return static_cast<std::int64_t>(std::floor(milliseconds * (SongRate / 1000.0) + 1e-6));
 }
 
+// The song goes on from the frame the virtual sink reached; the WAV file ends there. A device
+// that fails to open is told once, and the song goes on silently on the virtual sink.
+void HandOverToDevice() {
+  Library& lib = Lib();
+  std::string error;
+  if (!OpenAudioDevice(lib.player, error)) {
+    std::fprintf(stderr, "korvo: %s: %s; the song goes on without sound\n", MidasErrorText(MidasDeviceFailure),
+                 error.c_str());
+    lib.deviceRefused = true;
+    return;
+  }
+  lib.wav.Close();
+  lib.virtualSink = false;
+  {
+    AudioLock lock;
+    MarkSongStartOnDevice(lib.player.RenderedFrames());
+  }
+  PauseAudioDevice(!lib.backgroundPlay);
+}
+
 }  // namespace
 
 MIDASplayStatus LastPlayStatus() { return Lib().lastStatus; }
@@ -182,6 +207,7 @@ BOOL MIDASinit() {
   if (!lib.started) return platform::SetMidasError(platform::MidasNotStarted, "MIDASinit");
   if (lib.initialized) return platform::SetMidasError(platform::MidasAlreadyInitialized);
   lib.virtualSink = platform::Mode().sound == platform::Sound::Virtual;
+  lib.deviceRefused = false;
   std::string error;
   if (!lib.virtualSink && !platform::OpenAudioDevice(lib.player, error))
     return platform::SetMidasError(platform::MidasDeviceFailure, error);
@@ -238,7 +264,7 @@ MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, BOOL loopSong) {
   {
     platform::AudioLock lock;
     lib.player.Start(module->module, loopSong != FALSE);
-    platform::MarkSongStartOnDevice();
+    platform::MarkSongStartOnDevice(0);
   }
   lib.playing = module;
   lib.playStartMs = platform::VirtualMilliseconds();
@@ -251,6 +277,8 @@ BOOL MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, MIDASplayStatus* statu
   if (platform::InjectedFailure("MIDASgetPlayStatus")) return FALSE;
   if (!platform::RequirePlaying(playHandle, "MIDASgetPlayStatus")) return FALSE;
   if (!status) return platform::SetMidasError(platform::MidasInvalidArgument, "MIDASgetPlayStatus: no status record");
+  if (lib.virtualSink && lib.playing && !lib.deviceRefused && platform::Mode().sound == platform::Sound::Device)
+    platform::HandOverToDevice();
   platform::SongPosition where;
   if (lib.virtualSink) {
     const double sinceStart = platform::VirtualMilliseconds() - lib.playStartMs;

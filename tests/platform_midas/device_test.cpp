@@ -51,4 +51,21 @@ TEST_F(DeviceMode, InitFailsClearlyWithoutAnAudioDevice) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
+TEST_F(DeviceMode, ASongGoingAheadOnTheVirtualSinkMovesToTheDevice) {
+  platform::Mode().sound = platform::Sound::Virtual;
+  const auto handle = StartSong(midastest::WriteSong("ahead.xm", midastest::CountingSong(2, 6, 125)));
+  EXPECT_EQ(midastest::StatusAt(handle, 40 * 120 + 1).row, 40u);
+  platform::Mode().sound = platform::Sound::Device;
+  const auto start = std::chrono::steady_clock::now();
+  MIDASplayStatus status{};
+  for (int poll = 0; poll < 25; ++poll) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(MIDASgetPlayStatus(handle, &status));
+    ASSERT_GE(status.row, 40u) << "went back at the hand-over, poll " << poll;
+  }
+  const double elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LE(status.row, 40 + elapsedMs / 120 + 1);
+  EXPECT_GT(status.row, 40u) << "the song did not go on in 250 ms";
+}
+
 }  // namespace
