@@ -46,6 +46,7 @@ struct Library {
   MIDASmodulePlayHandle playHandle = 0;
   MIDASmodulePlayHandle lastHandle = 0;
   double playStartMs = 0.0;  // virtual clock at MIDASplayModule
+  std::uint64_t sinkFrames = 0;  // frames the virtual sink has given out, silence after the end included
   SongPlayer player;
   WavWriter wav;
   MIDASplayStatus lastStatus{};
@@ -171,13 +172,15 @@ void RenderSongUntil(double milliseconds) {
   if (!lib.initialized || !lib.virtualSink || !lib.playing) return;
   const std::int64_t through = FrameAt(milliseconds);
   std::int16_t piece[2 * PieceFrames];
-  while (static_cast<std::int64_t>(lib.player.RenderedFrames()) <= through) {
-    const std::uint64_t left = static_cast<std::uint64_t>(through + 1) - lib.player.RenderedFrames();
+  while (static_cast<std::int64_t>(lib.sinkFrames) <= through) {
+    const std::uint64_t left = static_cast<std::uint64_t>(through + 1) - lib.sinkFrames;
     const std::size_t frames = static_cast<std::size_t>(std::min<std::uint64_t>(PieceFrames, left));
     lib.player.Render(piece, frames);
+    lib.sinkFrames += frames;
     std::string error;
     // A failing WAV file ends the file, not the song: the demo goes on and the cause is told once.
-    if (!lib.wav.Append(piece, frames, error)) std::fprintf(stderr, "korvo: %s: %s\n", MidasErrorText(MidasSoundFileWrite), error.c_str());
+    if (!lib.wav.Append(piece, frames, error))
+      std::fprintf(stderr, "korvo: %s: %s\n", MidasErrorText(MidasSoundFileWrite), error.c_str());
   }
 }
 
@@ -268,6 +271,7 @@ MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, BOOL loopSong) {
   }
   lib.playing = module;
   lib.playStartMs = platform::VirtualMilliseconds();
+  lib.sinkFrames = 0;
   lib.playHandle = ++lib.lastHandle == 0 ? ++lib.lastHandle : lib.lastHandle;
   return lib.playHandle;
 }

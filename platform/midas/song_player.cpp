@@ -16,6 +16,8 @@ bool Before(const SongPosition& a, const SongPosition& b) {
 
 void SongPlayer::Start(openmpt_module* module, bool loop) {
   module_ = module;
+  loop_ = loop;
+  ended_ = false;
   openmpt_module_ctl_set_integer(module_, "dither", 0);  // the same samples on every run
   openmpt_module_set_repeat_count(module_, loop ? -1 : 0);
   openmpt_module_set_position_order_row(module_, 0, 0);
@@ -29,11 +31,17 @@ void SongPlayer::Start(openmpt_module* module, bool loop) {
 void SongPlayer::Stop() { module_ = nullptr; }
 
 void SongPlayer::Note(std::uint64_t lastFrame) {
+  if (ended_) return;
   const SongPosition& previous = marks_[(markCount_ - 1) % PositionLogSize].where;
   SongPosition now;
   now.position = static_cast<std::uint32_t>(std::max(0, openmpt_module_get_current_order(module_)));
   now.pattern = static_cast<std::uint32_t>(std::max(0, openmpt_module_get_current_pattern(module_)));
   now.row = static_cast<std::uint32_t>(std::max(0, openmpt_module_get_current_row(module_)));
+  if (Before(now, previous) && !loop_) {
+    // Past the end libopenmpt reports order 0, row 0 for the short tail it still renders.
+    ended_ = true;
+    return;
+  }
   now.loopCount = previous.loopCount + (Before(now, previous) ? 1 : 0);
   marks_[markCount_ % PositionLogSize] = Mark{lastFrame, now};
   ++markCount_;

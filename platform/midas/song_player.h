@@ -53,6 +53,8 @@ class SongPlayer {
   void Note(std::uint64_t lastFrame);
 
   openmpt_module* module_ = nullptr;
+  bool loop_ = true;
+  bool ended_ = false;  // a song played once is past its end: its position stays at the last row
   SongPosition start_;  // where the song starts: order 0, row 0
   std::uint64_t rendered_ = 0;
   std::array<Mark, PositionLogSize> marks_{};

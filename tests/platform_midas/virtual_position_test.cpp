@@ -67,6 +67,18 @@ TEST_F(VirtualSink, AJumpBackIsFollowedByOrderAndRow) {
   EXPECT_EQ(after.songLoopCount, 1);
 }
 
+TEST_F(VirtualSink, ASongPlayedOnceStaysAtItsEnd) {
+  const std::string path = midastest::WriteSong("once.xm", midastest::CountingSong(1, 6, 125));
+  MIDASstartup();
+  ASSERT_TRUE(MIDASinit());
+  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  const auto handle = MIDASplayModule(MIDASloadModule(path.c_str()), FALSE);
+  const MIDASplayStatus end = StatusAt(handle, 20000);  // the song lasts 7.68 s
+  EXPECT_EQ(end.row, 63u);
+  EXPECT_EQ(end.songLoopCount, 0);
+  EXPECT_EQ(StatusAt(handle, 30000).row, 63u);
+}
+
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
