@@ -56,7 +56,7 @@ std::vector<Canvas> RenderItem(int size, int frames) {
           Vec3 nrm = hit.normal;
           Vec3 reflected = Reflect(dir, nrm);
           float fresnel = std::pow(1 - std::max(0.0f, -Dot(dir, nrm)), 3.0f);
-          float film = Dot(reflected, Vec3{0.3f, 0.8f, 0.2f}) * 1.3f + phase;
+          float film = Dot(reflected, Vec3{0.3f, 0.8f, 0.2f}) * 0.45f + 0.15f;
           Vec3 hue{0.5f + 0.5f * std::cos(2 * Pi * film), 0.5f + 0.5f * std::cos(2 * Pi * (film - 0.33f)),
                    0.5f + 0.5f * std::cos(2 * Pi * (film - 0.67f))};
           if (hit.material == 2) hue = Vec3{1.0f, 0.55f, 0.15f};

@@ -96,10 +96,10 @@ std::vector<Canvas> RenderKone(int size, int frames) {
          }, steel, 80},
     };
     Canvas frame(size, size);
-    const float pixel = 2.6f / size;
+    const float pixel = 1.9f / size;
     ForEachRow(size, [&](int row) {
       for (int col = 0; col < size; ++col) {
-        P2 p{((col + 0.5f) / size * 2 - 1) * 1.3f * aspect, (1 - (row + 0.5f) / size * 2) * 1.3f};
+        P2 p{((col + 0.5f) / size * 2 - 1) * 0.95f * aspect + 0.02f, (1 - (row + 0.5f) / size * 2) * 0.95f + 0.1f};
         // Iron plate with rivets, lit from the furnace below.
         float plate = 0.5f + 0.25f * Fractal2(p.x * 3, p.y * 3, 4, 0, 7);
         float rx = p.x * 2.5f - std::round(p.x * 2.5f), ry = p.y * 2.5f - std::round(p.y * 2.5f);

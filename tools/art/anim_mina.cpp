@@ -16,8 +16,8 @@ std::vector<Canvas> RenderMina(int size, int frames) {
     view.shownAspect = 4.0f / 3.0f;
     view.samples = 2;
     view.eye = {0, 0.55f, -3.6f};
-    view.target = {0, 0.32f, 0};
-    view.fovDegrees = 30;
+    view.target = {0, 0.42f, 0};
+    view.fovDegrees = 23;
     BustPose pose;
     pose.headYaw = (f - 4) * 0.11f;
     pose.headPitch = 0.04f * std::sin(f * 0.9f);

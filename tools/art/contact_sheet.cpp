@@ -68,7 +68,7 @@ bool AddBitmaps(Canvas& sheet, int top, const std::string& folder, std::string* 
 
 Vec3 ObjectShade(const std::string& name, const Canvas& grid, Vec3 n, float u, float v) {
   Vec3 light = Normalize(Vec3{-0.4f, 0.6f, 0.7f});
-  float diffuse = 0.25f + 0.75f * std::max(0.0f, Dot(n, light));
+  float diffuse = 0.25f + 0.75f * std::fabs(Dot(n, light));  // both sides, as the scenes draw them
   float scale = name == "talo1" ? 4.0f : name == "talo2" ? 2.0f : name == "talo3" ? 8.0f : 4.0f;
   if (name == "piikki") {  // textured from its normals, as the scenes draw it
     u = n.x;

@@ -122,6 +122,15 @@ ObjectMesh Piikki() {
   return b.mesh;
 }
 
+// The drawer lights a vertex when its normal points away from the light (the light-to-vertex
+// direction is dotted with it), and the talo scenes draw with the normals as stored. Storing the
+// houses' normals pointing inward makes the sides that face a light the lit ones, and keeps the
+// light placed at the camera in the spinning talo scene from flaring the walls around it.
+ObjectMesh FacingLights(ObjectMesh mesh) {
+  for (Vector3& n : mesh.normals) n = {-n.x, -n.y, -n.z};
+  return mesh;
+}
+
 }  // namespace
 
 const std::vector<std::string>& ObjectNames() {
@@ -130,9 +139,9 @@ const std::vector<std::string>& ObjectNames() {
 }
 
 ObjectMesh MakeObjectMesh(const std::string& name) {
-  if (name == "talo1") return Talo1();
-  if (name == "talo2") return Talo2();
-  if (name == "talo3") return Talo3();
+  if (name == "talo1") return FacingLights(Talo1());
+  if (name == "talo2") return FacingLights(Talo2());
+  if (name == "talo3") return FacingLights(Talo3());
   if (name == "cyl") return Cylinder();
   if (name == "piikki") return Piikki();
   std::abort();

@@ -7,7 +7,8 @@
 //   piikki  a star of 32 spindle-shaped spikes meeting at the centre, radius 60, no stored
 //           texture coordinates (it is always textured from its normals)
 // The talo objects store texture coordinates sized so that, at the scenes' coordinate scales
-// (4, 2 and 8), one repeat of the grid bitmap spans 64 units.
+// (4, 2 and 8), one repeat of the grid bitmap spans 64 units. Their normals and the tube's point
+// inward (see objects.cpp); the spikes' point outward.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,140 @@
+// The bitmap resources: sizes and depths, exact black where colour keying must see through,
+// seamless tiling, and the BMP writer and reader on a small asymmetric picture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "tools/art/bitmaps.h"
+#include "tools/art/bmp.h"
+#include "tools/art/quantize.h"
+
+namespace art {
+namespace {
+
+const std::vector<std::uint8_t>& Built(int id) {
+  static std::map<int, std::vector<std::uint8_t>> cache;
+  auto it = cache.find(id);
+  if (it == cache.end()) it = cache.emplace(id, MakeBitmapFile(id)).first;
+  return it->second;
+}
+
+DecodedBmp Decoded(int id) {
+  DecodedBmp bmp;
+  std::string fault;
+  EXPECT_TRUE(DecodeBmp(Built(id), &bmp, &fault)) << id << ": " << fault;
+  return bmp;
+}
+
+TEST(Bitmaps, HaveTheSizesAndDepthsOfTheTable) {
+  for (const BitmapInfo& info : BitmapTable()) {
+    DecodedBmp bmp = Decoded(info.id);
+    EXPECT_EQ(bmp.picture.width, info.width) << info.id;
+    EXPECT_EQ(bmp.picture.height, info.height) << info.id;
+    EXPECT_EQ(bmp.bitsPerPixel, info.bitsPerPixel) << info.id;
+  }
+  EXPECT_EQ(Decoded(1004).picture.width, 720);
+  EXPECT_EQ(Decoded(1002).bitsPerPixel, 8);
+}
+
+TEST(Bitmaps, AreTheSameBytesEveryTime) {
+  // 1005 includes a bust traced on several threads.
+  for (int id : {1001, 1005}) EXPECT_EQ(MakeBitmapFile(id), Built(id)) << id;
+}
+
+TEST(Bitmaps, KeyedPicturesAreExactlyBlackOrAboveTheKey) {
+  for (const BitmapInfo& info : BitmapTable()) {
+    if (!info.keyed) continue;
+    DecodedBmp bmp = Decoded(info.id);
+    size_t black = 0, pixels = bmp.picture.rgb.size() / 3;
+    for (size_t i = 0; i < pixels; ++i) {
+      const std::uint8_t* p = &bmp.picture.rgb[3 * i];
+      if ((p[0] | p[1] | p[2]) == 0) {
+        ++black;
+        continue;
+      }
+      ASSERT_TRUE(SurvivesKey(p[0], p[1], p[2], 0x0202))
+          << info.id << " pixel " << i << " (" << int(p[0]) << ", " << int(p[1]) << ", " << int(p[2]) << ")";
+    }
+    // Something to see through, and something to see.
+    EXPECT_GT(black, pixels / 5) << info.id;
+    EXPECT_LT(black, pixels * 9 / 10) << info.id;
+  }
+}
+
+TEST(Bitmaps, PaletteEntryZeroHoldsTheBlackPixels) {
+  for (int id : {1002, 1005}) {
+    DecodedBmp bmp = Decoded(id);
+    for (size_t i = 0; i < bmp.indices.size(); ++i) {
+      const std::uint8_t* p = &bmp.picture.rgb[3 * i];
+      if (bmp.indices[i] == 0) {
+        ASSERT_EQ(p[0] | p[1] | p[2], 0) << id << " pixel " << i;
+      }
+    }
+  }
+}
+
+// The step across the wrap (column 255 to 0, row 255 to 0) against the same step inside the
+// picture at the same phase of its 32-pixel grid (31 to 32, 63 to 64, ...).
+void ExpectSeamless(int id) {
+  DecodedBmp bmp = Decoded(id);
+  const RgbImage& im = bmp.picture;
+  auto diff = [&](int x0, int y0, int x1, int y1) {
+    double d = 0;
+    for (int c = 0; c < 3; ++c)
+      d += std::abs(im.rgb[(y0 * im.width + x0) * 3 + c] - im.rgb[(y1 * im.width + x1) * 3 + c]);
+    return d;
+  };
+  double seamX = 0, seamY = 0, insideX = 0, insideY = 0;
+  const int steps = im.width / 32 - 1;
+  for (int k = 0; k < im.height; ++k) {
+    seamX += diff(im.width - 1, k, 0, k);
+    seamY += diff(k, im.height - 1, k, 0);
+    for (int x = 31; x + 1 < im.width; x += 32) {
+      insideX += diff(x, k, x + 1, k) / steps;
+      insideY += diff(k, x, k, x + 1) / steps;
+    }
+  }
+  EXPECT_LT(seamX, insideX * 1.5 + 200) << id;
+  EXPECT_LT(seamY, insideY * 1.5 + 200) << id;
+}
+
+TEST(Bitmaps, TilingPicturesRepeatWithoutASeam) {
+  for (int id : {1001, 1002, 1006}) ExpectSeamless(id);
+}
+
+TEST(BmpFiles, RoundTripAnOddSizedAsymmetricPicture) {
+  RgbImage im{6, 5, {}};
+  for (int i = 0; i < 30; ++i) {
+    im.rgb.push_back(static_cast<std::uint8_t>(i * 8));
+    im.rgb.push_back(static_cast<std::uint8_t>(255 - i));
+    im.rgb.push_back(static_cast<std::uint8_t>(i % 6 * 40));
+  }
+  im.rgb[0] = im.rgb[1] = im.rgb[2] = 0;  // one exactly black pixel for the palette's entry 0
+  DecodedBmp back;
+  std::string fault;
+  ASSERT_TRUE(DecodeBmp(EncodeBmp24(im), &back, &fault)) << fault;
+  EXPECT_EQ(back.bitsPerPixel, 24);
+  EXPECT_EQ(back.picture.rgb, im.rgb);
+  // 30 colours fit the palette exactly.
+  ASSERT_TRUE(DecodeBmp(EncodeBmp8(Quantize(im)), &back, &fault)) << fault;
+  EXPECT_EQ(back.bitsPerPixel, 8);
+  EXPECT_EQ(back.picture.rgb, im.rgb);
+  EXPECT_EQ(back.indices[0], 0);
+}
+
+TEST(BmpFiles, TruncatedOrForeignFilesAreRefusedWithTheirFault) {
+  RgbImage im{3, 3, std::vector<std::uint8_t>(27, 200)};
+  std::vector<std::uint8_t> file = EncodeBmp24(im);
+  DecodedBmp back;
+  std::string fault;
+  std::vector<std::uint8_t> cut(file.begin(), file.end() - 5);
+  EXPECT_FALSE(DecodeBmp(cut, &back, &fault));
+  EXPECT_NE(fault.find("past the end"), std::string::npos) << fault;
+  file[0] = 'X';
+  EXPECT_FALSE(DecodeBmp(file, &back, &fault));
+  EXPECT_FALSE(DecodeBmp({}, &back, &fault));
+}
+
+}  // namespace
+}  // namespace art
