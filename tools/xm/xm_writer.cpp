@@ -116,6 +116,10 @@ bool CheckModule(const Module& m, std::string& error) {
   return true;
 }
 
+// FastTracker 2 takes even channel counts only: an odd count is stored with one more, empty,
+// channel.
+int StoredChannels(int channels) { return channels + channels % 2; }
+
 void WriteHeader(const Module& m, Bytes& out) {
   out.Text("Extended Module: ", 17);
   out.Text(m.name, 20);
@@ -125,7 +129,7 @@ void WriteHeader(const Module& m, Bytes& out) {
   out.U32(kHeaderSize);
   out.U16(static_cast<unsigned>(m.orders.size()));
   out.U16(static_cast<unsigned>(m.restartPosition));
-  out.U16(static_cast<unsigned>(m.channels));
+  out.U16(static_cast<unsigned>(StoredChannels(m.channels)));
   out.U16(static_cast<unsigned>(m.patterns.size()));
   out.U16(static_cast<unsigned>(m.instruments.size()));
   out.U16(m.linearFrequencies ? 1 : 0);
@@ -153,7 +157,10 @@ void WritePattern(const Pattern& p, Bytes& out) {
   const std::size_t sizeField = out.Size();
   out.U16(0);
   const std::size_t start = out.Size();
-  for (const Note& n : p.cells) WriteCell(n, out);
+  for (int row = 0; row < p.rows; ++row) {
+    for (int channel = 0; channel < p.channels; ++channel) WriteCell(p.At(row, channel), out);
+    if (StoredChannels(p.channels) != p.channels) WriteCell(Note{}, out);
+  }
   // At most 256 rows x 32 channels x 5 bytes, so the size always fits 16 bits.
   out.PatchU16(sizeField, static_cast<unsigned>(out.Size() - start));
 }

@@ -98,7 +98,7 @@ struct Instrument {
 struct Module {
   std::string name;                          // at most 20 characters are kept
   std::string tracker = "Korvo XM writer";   // at most 20 characters are kept
-  int channels = 8;                          // 1..kMaxChannels
+  int channels = 8;                          // 1..kMaxChannels; an odd count gains an empty one
   int speed = 6;                             // default ticks per row, 1..31
   int bpm = 125;                             // default tempo, 32..255
   bool linearFrequencies = true;
