@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,12 +46,18 @@ struct Pattern {
   Pattern() = default;
   Pattern(int rowCount, int channelCount);
 
-  Note& At(int row, int channel) { return cells[row * channels + channel]; }
-  const Note& At(int row, int channel) const { return cells[row * channels + channel]; }
+  Note& At(int row, int channel) { return cells[Index(row, channel)]; }
+  const Note& At(int row, int channel) const { return cells[Index(row, channel)]; }
 
   int rows = 0;
   int channels = 0;
   std::vector<Note> cells;  // rows x channels, row after row
+
+ private:
+  std::size_t Index(int row, int channel) const {
+    assert(row >= 0 && row < rows && channel >= 0 && channel < channels);
+    return static_cast<std::size_t>(row) * channels + channel;
+  }
 };
 
 struct EnvelopePoint {
