@@ -1,0 +1,315 @@
+// Pixel-exact cases of the rasterizer's contract: coverage, sampling, colour arithmetic, keys,
+// depth, clipping, perspective and thread-count invariance.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+#include "platform/d3d/affine_span.h"
+#include "platform/d3d/worker_pool.h"
+#include "tests/platform_d3d/device_fixture.h"
+
+namespace {
+
+int Red5(std::uint16_t p) { return p >> 11; }
+int Green6(std::uint16_t p) { return (p >> 5) & 0x3F; }
+
+using Coverage = DeviceTest;
+
+TEST_F(Coverage, FullScreenQuadLeavesLastColumnAndRowUncovered) {
+  DrawRect(0, 0, 639, 479, 0xFFFFFF);
+  EXPECT_EQ(Pixel(0, 0), 0xFFFF);
+  EXPECT_EQ(Pixel(638, 478), 0xFFFF);
+  for (int y = 0; y < 480; ++y) EXPECT_EQ(Pixel(639, y), 0) << "row " << y;
+  for (int x = 0; x < 640; ++x) EXPECT_EQ(Pixel(x, 479), 0) << "column " << x;
+}
+
+TEST_F(Coverage, PixelCentresOnEdgesFollowTheTopLeftRule) {
+  DrawRect(0.5f, 0.5f, 2.5f, 2.5f, 0xFFFFFF);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      bool inside = x >= 1 && x <= 2 && y >= 1 && y <= 2;
+      EXPECT_EQ(Pixel(x, y), inside ? 0xFFFF : 0) << x << "," << y;
+    }
+  }
+  // The diagonal shared by the two triangles is drawn once: one additive pass, one step of 8.
+  context->Clear(D3DCLEAR_TARGET);
+  Additive(true);
+  DrawRect(10, 10, 30, 30, 0x080808);
+  for (int y = 10; y < 30; ++y)
+    for (int x = 10; x < 30; ++x) ASSERT_EQ(Pixel(x, y), Rgb565(8, 8, 8)) << x << "," << y;
+}
+
+TEST_F(Coverage, CullModesFollowScreenWinding) {
+  // Strip quads wind clockwise on screen: CCW culling keeps both triangles, CW culling drops them.
+  device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
+  DrawRect(0, 0, 10, 10, 0xFFFFFF);
+  EXPECT_EQ(Pixel(2, 7), 0xFFFF);
+  EXPECT_EQ(Pixel(7, 2), 0xFFFF);
+  context->Clear(D3DCLEAR_TARGET);
+  device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+  DrawRect(0, 0, 10, 10, 0xFFFFFF);
+  EXPECT_EQ(Pixel(2, 7), 0);
+  EXPECT_EQ(Pixel(7, 2), 0);
+}
+
+using Sampling = DeviceTest;
+
+// Eight pixels over a 4-texel row: even pixels land on texel centres, odd ones halfway, the last
+// halfway between the last texel and the first (wrapping).
+TEST_F(Sampling, BilinearAtAndBetweenTexelCentresAndAcrossTheWrap) {
+  const int r5[4] = {0, 8, 16, 31};
+  std::vector<std::uint16_t> texels;
+  for (int k : r5) texels.push_back(static_cast<std::uint16_t>(k << 11));
+  device->SetTexture(0, MakeTexture(4, 1, texels));
+  DrawRect(0, 0, 8, 1, 0xFFFFFF, 0, 0.125f, 0, 1.125f, 1);
+  auto widened = [](int v) { return v << 3 | v >> 2; };
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(Red5(Pixel(2 * k, 0)), r5[k]) << "centre of texel " << k;
+    int between = (widened(r5[k]) + widened(r5[(k + 1) % 4])) / 2;
+    EXPECT_EQ(Red5(Pixel(2 * k + 1, 0)), between >> 3) << "between texels " << k << " and " << k + 1;
+  }
+}
+
+TEST_F(Sampling, FourCornerAverageAndNonPowerOfTwoWrap) {
+  // 2 x 2 texels sampled at their common corner: the mean of all four.
+  device->SetTexture(0, MakeTexture(2, 2, {Rgb565(0, 0, 0), Rgb565(255, 0, 0), Rgb565(0, 255, 0),
+                                           Rgb565(255, 255, 0)}));
+  DrawRect(0, 0, 1, 1, 0xFFFFFF, 0, 0.5f, 0.5f, 1.5f, 1.5f);
+  EXPECT_EQ(Red5(Pixel(0, 0)), 127 >> 3);
+  EXPECT_EQ(Green6(Pixel(0, 0)), 127 >> 2);
+  // Three texels wide (not a power of two): the last pixel is halfway between texel 2 and texel 0.
+  device->SetTexture(0, MakeTexture(3, 1, {Rgb565(0, 0, 0), Rgb565(0, 0, 0), Rgb565(132, 0, 0)}));
+  DrawRect(0, 2, 6, 3, 0xFFFFFF, 0, 1.0f / 6, 0, 7.0f / 6, 1);
+  EXPECT_EQ(Red5(Pixel(4, 2)), 16);  // centre of texel 2
+  EXPECT_EQ(Red5(Pixel(5, 2)), 8);   // halfway back to texel 0
+  EXPECT_EQ(Red5(Pixel(0, 2)), 0);
+}
+
+TEST_F(Sampling, TextureCoordinatesArePerspectiveCorrect) {
+  // A quad turned away to the right: its left edge at depth 2, its right edge at depth 6. Halfway
+  // along it in space (x = 0, depth 4) lands on screen column 320, where an affine mapping would
+  // give u = 0.75 instead of 0.5.
+  std::vector<std::uint16_t> ramp;
+  for (int k = 0; k < 64; ++k) ramp.push_back(static_cast<std::uint16_t>(k << 5));
+  device->SetTexture(0, MakeTexture(64, 1, ramp));
+  D3DLVERTEX v[4] = {{-1, 1, 2, 0, 0xFFFFFF, 0, 0, 0}, {1, 1, 6, 0, 0xFFFFFF, 0, 1, 0},
+                     {-1, -1, 2, 0, 0xFFFFFF, 0, 0, 1}, {1, -1, 6, 0, 0xFFFFFF, 0, 1, 1}};
+  WORD indices[6] = {0, 1, 2, 2, 1, 3};
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, v, 4, indices, 6, 0), D3D_OK);
+  EXPECT_NEAR(Green6(Pixel(320, 250)), 31, 1);
+}
+
+using ColourArithmetic = DeviceTest;
+
+TEST_F(ColourArithmetic, ModulateKeepsTexelsUnderWhiteAndAddsSpecular) {
+  const std::uint16_t texel = Rgb565(206, 101, 49);
+  device->SetTexture(0, MakeTexture(1, 1, {texel}));
+  device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, FALSE);
+  DrawRect(0, 0, 1, 1, 0xFFFFFF, 0x505050);  // white diffuse: the texel itself, no specular
+  DrawRect(1, 0, 2, 1, 0x000000);            // black diffuse: black
+  DrawRect(2, 0, 3, 1, 0x80FF40);            // (206 x 129, 101 x 256, 49 x 65) >> 8
+  device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, TRUE);
+  DrawRect(3, 0, 4, 1, 0x80FF40, 0x14C800);  // + (20, 200, 0), saturating
+  device->SetTexture(0, nullptr);
+  DrawRect(4, 0, 5, 1, 0x80FF40, 0x14C800);  // no texture: diffuse + specular
+  EXPECT_EQ(Pixel(0, 0), texel);
+  EXPECT_EQ(Pixel(1, 0), 0);
+  EXPECT_EQ(Pixel(2, 0), Rgb565(103, 101, 12));
+  EXPECT_EQ(Pixel(3, 0), Rgb565(123, 255, 12));
+  EXPECT_EQ(Pixel(4, 0), Rgb565(148, 255, 64));
+}
+
+TEST_F(ColourArithmetic, AdditiveLayersTruncateWidenAndSaturate) {
+  Additive(true);
+  // Grey 7 ten times: red and blue (5 bits) fall back to 0 after every add; green (6 bits)
+  // climbs a step each time. Past 16 the widened value gains its repeated high bit and green
+  // climbs two steps per add.
+  for (int i = 0; i < 10; ++i) DrawRect(0, 0, 1, 1, 0x070707);
+  EXPECT_EQ(Pixel(0, 0), 10 << 5);
+  for (int i = 0; i < 10; ++i) DrawRect(0, 0, 1, 1, 0x070707);
+  EXPECT_EQ(Pixel(0, 0), 24 << 5);
+  // Two bright layers saturate instead of wrapping.
+  DrawRect(1, 0, 2, 1, 0xC8C8C8);
+  DrawRect(1, 0, 2, 1, 0xC8C8C8);
+  EXPECT_EQ(Pixel(1, 0), 0xFFFF);
+  // The same through the wide span loop: a white texture under grey 7 is grey 7.
+  device->SetTexture(0, MakeTexture(8, 8, std::vector<std::uint16_t>(64, 0xFFFF)));
+  for (int i = 0; i < 20; ++i) DrawRect(0, 2, 40, 3, 0x070707);
+  for (int x = 0; x < 40; ++x) ASSERT_EQ(Pixel(x, 2), 24 << 5) << x;
+}
+
+TEST_F(ColourArithmetic, SourceColourKeyRanges) {
+  // Texel centres at pixels 0..3 over a red background; keyed pixels keep the background.
+  IDirectDrawSurface7* texture = MakeTexture(4, 1, {0x0000, 0x0202, 0x0203, 0xFFFF});
+  DDCOLORKEY bitmapKey{0, 0x02020202};
+  texture->SetColorKey(DDCKEY_SRCBLT, &bitmapKey);
+  DrawRect(0, 0, 4, 3, 0xFF0000);
+  device->SetTexture(0, texture);
+  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
+  DrawRect(0, 0, 4, 1, 0xFFFFFF, 0, 0.125f, 0, 1.125f, 1);
+  const std::uint16_t red = Rgb565(255, 0, 0);
+  EXPECT_EQ(Pixel(0, 0), red);
+  EXPECT_EQ(Pixel(1, 0), red);
+  EXPECT_NE(Pixel(2, 0), red);
+  EXPECT_EQ(Pixel(3, 0), 0xFFFF);
+  // The render textures' key {0, 0x01010101} lets 0x0202 through.
+  DDCOLORKEY renderKey{0, 0x01010101};
+  texture->SetColorKey(DDCKEY_SRCBLT, &renderKey);
+  DrawRect(0, 1, 4, 2, 0xFFFFFF, 0, 0.125f, 0, 1.125f, 1);
+  EXPECT_EQ(Pixel(0, 1), red);
+  EXPECT_NE(Pixel(1, 1), red);
+  // Keying off draws every texel, keyed or not.
+  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
+  DrawRect(0, 2, 4, 3, 0xFFFFFF, 0, 0.125f, 0, 1.125f, 1);
+  EXPECT_EQ(Pixel(0, 2), 0);
+}
+
+using DepthBuffer = DeviceTest;
+
+TEST_F(DepthBuffer, LessEqualPassesEqualDepthAndWritesOnlyWhenAsked) {
+  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+  DrawRect(0, 0, 4, 4, 0xFF0000, 0, 0, 0, 1, 1, 0.5f);
+  DrawRect(0, 0, 4, 4, 0x00FF00, 0, 0, 0, 1, 1, 0.5f);  // equal depth passes
+  DrawRect(0, 0, 4, 4, 0x0000FF, 0, 0, 0, 1, 1, 0.6f);  // farther fails
+  EXPECT_EQ(Pixel(1, 1), Rgb565(0, 255, 0));
+  EXPECT_EQ(Depth(1, 1), static_cast<std::uint16_t>(0.5 * 65535));
+  // Without writes the test still runs but the buffer keeps its value.
+  device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, FALSE);
+  DrawRect(0, 0, 4, 4, 0xFFFFFF, 0, 0, 0, 1, 1, 0.25f);
+  EXPECT_EQ(Pixel(1, 1), 0xFFFF);
+  EXPECT_EQ(Depth(1, 1), static_cast<std::uint16_t>(0.5 * 65535));
+  // With depth off nothing is tested or written.
+  device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, TRUE);
+  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
+  DrawRect(10, 10, 12, 12, 0xFFFFFF, 0, 0, 0, 1, 1, 0.9f);
+  EXPECT_EQ(Pixel(10, 10), 0xFFFF);
+  EXPECT_EQ(Depth(10, 10), 0xFFFF);
+}
+
+using Projection = DeviceTest;
+
+TEST_F(Projection, FloorCrossingTheNearPlaneIsClippedNotMirrored) {
+  // A floor two units below the eye from behind the camera to depth 100: only the lower half
+  // of the screen may show it, down to the bottom row.
+  D3DLVERTEX v[4] = {{-50, -2, -10, 0, 0xFFFFFF, 0, 0, 0}, {50, -2, -10, 0, 0xFFFFFF, 0, 0, 0},
+                     {-50, -2, 100, 0, 0xFFFFFF, 0, 0, 0}, {50, -2, 100, 0, 0xFFFFFF, 0, 0, 0}};
+  WORD indices[6] = {0, 1, 2, 2, 1, 3};
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, v, 4, indices, 6, 0), D3D_OK);
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 640; ++x) ASSERT_EQ(Pixel(x, y), 0) << x << "," << y;
+  EXPECT_EQ(Pixel(320, 479), 0xFFFF);
+  EXPECT_EQ(Pixel(320, 260), 0xFFFF);
+}
+
+TEST_F(Projection, BeyondTheFarPlaneAndBadIndicesDrawNothing) {
+  D3DLVERTEX far[3] = {{-1e5f, -1e5f, 20000, 0, 0xFFFFFF, 0, 0, 0}, {1e5f, -1e5f, 20000, 0, 0xFFFFFF, 0, 0, 0},
+                       {0, 1e5f, 20000, 0, 0xFFFFFF, 0, 0, 0}};
+  WORD good[3] = {0, 1, 2};
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, far, 3, good, 3, 0), D3D_OK);
+  EXPECT_EQ(Pixel(320, 240), 0);
+  // An index past the vertex count skips its triangle; the valid one after it is drawn.
+  D3DLVERTEX near[3] = {{-10, -10, 10, 0, 0xFFFFFF, 0, 0, 0}, {10, -10, 10, 0, 0xFFFFFF, 0, 0, 0},
+                        {0, 10, 10, 0, 0xFFFFFF, 0, 0, 0}};
+  WORD mixed[6] = {0, 1, 3, 0, 1, 2};
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, near, 3, mixed, 6, 0), D3D_OK);
+  EXPECT_EQ(Pixel(320, 240), 0xFFFF);
+  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, nullptr, 3, mixed, 6, 0),
+            DDERR_INVALIDPARAMS);
+  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, near, 3, nullptr, 6, 0),
+            DDERR_INVALIDPARAMS);
+  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, nullptr, 4, 0), DDERR_INVALIDPARAMS);
+}
+
+using Threads = DeviceTest;
+
+// Turned, enlarged additive quads, keyed quads and a lit perspective mesh with depth.
+void DrawBusyFrame(DeviceTest& t, IDirectDrawSurface7* texture) {
+  t.context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+  t.device->SetTexture(0, texture);
+  t.Additive(true);
+  for (int k = 0; k < 12; ++k) {
+    float a = 0.3f * k, size = 0.5f + 0.4f * k, c = std::cos(a), s = std::sin(a);
+    D3DTLVERTEX v[4];
+    const float corners[4][2] = {{-320, -240}, {319, -240}, {-320, 239}, {319, 239}};
+    for (int i = 0; i < 4; ++i) {
+      float x = corners[i][0] * size, y = corners[i][1] * size;
+      v[i] = {x * c + y * s + 320, y * c - x * s + 240, 0.99999f, 1, 0x303030u + 0x050301u * k, 0,
+              static_cast<float>(i & 1) + 0.1f * k, static_cast<float>(i >> 1)};
+    }
+    t.device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, 0);
+  }
+  t.Additive(false);
+  t.device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
+  t.DrawRect(100.3f, 50.7f, 400.2f, 300.9f, 0xFFFFFF, 0, 0, 0, 3, 2);
+  t.device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
+  t.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+  t.device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, TRUE);
+  std::vector<D3DLVERTEX> mesh;
+  std::vector<WORD> indices;
+  for (int r = 0; r <= 20; ++r) {
+    for (int s = 0; s <= 20; ++s) {
+      float a = 3.14159f * r / 20, b = 6.28318f * s / 20;
+      float nx = std::sin(a) * std::cos(b), ny = std::cos(a), nz = std::sin(a) * std::sin(b);
+      DWORD level = static_cast<DWORD>(std::max(0.0f, nx + ny) * 120 + 60);
+      mesh.push_back({nx * 3, ny * 3, 8 + nz * 3, 0, level * 0x010101u, (level / 4) * 0x010000u, nx * 2, ny});
+    }
+  }
+  for (int r = 0; r < 20; ++r) {
+    for (int s = 0; s < 20; ++s) {
+      WORD a = static_cast<WORD>(r * 21 + s), b = static_cast<WORD>(a + 21);
+      indices.insert(indices.end(), {a, b, static_cast<WORD>(a + 1), static_cast<WORD>(a + 1), b,
+                                     static_cast<WORD>(b + 1)});
+    }
+  }
+  t.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, mesh.data(),
+                                 static_cast<DWORD>(mesh.size()), indices.data(),
+                                 static_cast<DWORD>(indices.size()), 0);
+  t.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
+}
+
+TEST_F(Threads, PicturesAreTheSameForEveryThreadCount) {
+  std::vector<std::uint16_t> texels(64 * 64);
+  std::mt19937 random(7);
+  for (auto& t : texels) t = static_cast<std::uint16_t>(random());
+  IDirectDrawSurface7* texture = MakeTexture(64, 64, texels);
+  DDCOLORKEY key{0, 0x4000};
+  texture->SetColorKey(DDCKEY_SRCBLT, &key);
+  int original = WorkerThreadCount();
+  SetWorkerThreadCount(1);
+  DrawBusyFrame(*this, texture);
+  std::vector<std::uint16_t> single(frame(), frame() + 640 * 480);
+  for (int threads : {2, 3, 5}) {
+    SetWorkerThreadCount(threads);
+    DrawBusyFrame(*this, texture);
+    EXPECT_TRUE(std::equal(single.begin(), single.end(), frame())) << threads << " threads";
+  }
+  SetWorkerThreadCount(original);
+  // Busy: a good part of the frame differs from its left neighbour.
+  int changes = 0;
+  for (std::size_t i = 1; i < single.size(); ++i) changes += single[i] != single[i - 1];
+  EXPECT_GT(changes, 640 * 480 / 5);
+}
+
+TEST(AffineSpan, WideLoopMatchesPortableLoop) {
+  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
+  Texture texture(32, 16);
+  std::mt19937 random(11);
+  for (int i = 0; i < 32 * 16; ++i) texture.pixels()[i] = static_cast<std::uint16_t>(random());
+  texture.Widen();
+  for (int trial = 0; trial < 200; ++trial) {
+    std::vector<std::uint16_t> wide(61), portable(61);
+    for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = portable[i] = static_cast<std::uint16_t>(random());
+    AffineSpan span{wide.data(), static_cast<int>(random() % 61), static_cast<std::uint32_t>(random()),
+                    static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000,
+                    static_cast<std::uint32_t>(random() % 0x40000) - 0x20000, &texture,
+                    static_cast<std::uint32_t>(random()) & 0xFFFFFF,
+                    trial % 3 == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFFF : 0, trial % 2 == 0};
+    ShadeAffineSpan(span);
+    span.target = portable.data();
+    ShadeAffineSpanPortable(span);
+    ASSERT_EQ(wide, portable) << "trial " << trial;
+  }
+}
+
+}  // namespace
