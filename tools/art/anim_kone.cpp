@@ -83,8 +83,14 @@ std::vector<Canvas> RenderKone(int size, int frames) {
     const float rodLength = 0.7f;
     float dx = pin.x - gearA.x;
     P2 crosshead{gearA.x, pin.y + std::sqrt(rodLength * rodLength - dx * dx)};
+    const P2 gauge{0.98f, 0.62f};
     std::vector<Layer> layers = {
+        {[&](P2 p) {
+           return std::min(RodDistance(p, {gearA.x, 0.98f}, {gauge.x, 0.98f}, 0.035f),
+                           RodDistance(p, {gauge.x, 0.98f}, gauge, 0.035f));
+         }, copper * 0.8f, 30},
         {[&](P2 p) { return BoxDistance(p, {gearA.x, 1.2f}, 0.17f, 0.32f, 0); }, steel * 0.75f, 30},
+        {[&](P2 p) { return Len(p.x - gauge.x, p.y - gauge.y) - 0.21f; }, brass, 50},
         {[&](P2 p) { return GearDistance(p, c, rC, nC, angleC, 4); }, copper, 40},
         {[&](P2 p) { return GearDistance(p, b, rB, nB, angleB, 3); }, brass, 40},
         {[&](P2 p) { return GearDistance(p, gearA, rA, nA, angleA, 5); }, brass, 40},
@@ -125,6 +131,19 @@ std::vector<Canvas> RenderKone(int size, int frames) {
           Vec3 lit = layer.albedo * (0.18f + 0.9f * diffuse) + Vec3{1.0f, 0.9f, 0.75f} * (spec * 0.9f) +
                      Vec3{1.0f, 0.4f, 0.1f} * (below * 1.5f);
           colour = Lerp(colour, lit, coverage);
+        }
+        // The gauge's face: ticks and a needle that trembles with the piston's strokes.
+        float gx = p.x - gauge.x, gy = p.y - gauge.y, gr = Len(gx, gy);
+        if (gr < 0.165f) {
+          float shade = Clamp01(1 - gr * 2.2f) * 0.25f + 0.7f;
+          Vec3 face = Vec3{0.92f, 0.88f, 0.76f} * shade;
+          float a = std::atan2(gy, gx);
+          float tick = std::fabs(a * 12 / Pi - std::round(a * 12 / Pi));
+          if (gr > 0.12f && gr < 0.15f && tick < 0.12f && gy > -0.08f) face = Vec3{0.15f, 0.12f, 0.1f};
+          float needle = Pi * 0.5f + 0.8f * std::sin(turn * 2) + 0.1f * std::sin(turn * 6);
+          float nd = RodDistance(p, gauge, {gauge.x + std::cos(needle) * 0.13f, gauge.y + std::sin(needle) * 0.13f}, 0.008f);
+          face = Lerp(face, Vec3{0.75f, 0.08f, 0.05f}, Clamp01(0.5f - nd / pixel));
+          colour = Lerp(colour, face, Clamp01((0.165f - gr) / pixel));
         }
         frame.At(col, row) = colour;
       }

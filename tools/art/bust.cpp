@@ -36,12 +36,12 @@ struct BustShape {
     d = SmoothMin(d, SdEllipsoid(q - Vec3{0, 0.628f, -0.322f}, {0.235f, 0.052f, 0.09f}), 0.05f);
     for (float s : {-1.0f, 1.0f}) {
       d = SmoothMin(d, SdSphere(q - Vec3{s * 0.165f, 0.45f, -0.232f}, 0.095f), 0.07f);
-      d = SmoothMax(d, -SdEllipsoid(q - Vec3{s * 0.115f, 0.553f, -0.385f}, {0.085f, 0.058f, 0.08f}), 0.035f);
+      d = SmoothMax(d, -SdEllipsoid(q - Vec3{s * 0.115f, 0.555f, -0.39f}, {0.08f, 0.052f, 0.07f}), 0.035f);
       d = SmoothMin(d, SdEllipsoid(q - Vec3{s * 0.325f, 0.52f, 0.03f}, {0.042f, 0.105f, 0.07f}), 0.03f);
       // Upper and lower lids: closing moves the upper one down over the eye.
-      float lidY = Mix(0.578f, 0.545f, 1 - pose.eyesOpen);
-      d = SmoothMin(d, SdEllipsoid(q - Vec3{s * 0.113f, lidY, -0.318f}, {0.074f, 0.03f, 0.066f}), 0.015f);
-      d = SmoothMin(d, SdEllipsoid(q - Vec3{s * 0.113f, 0.522f, -0.322f}, {0.068f, 0.02f, 0.06f}), 0.012f);
+      float lidY = Mix(0.59f, 0.55f, 1 - pose.eyesOpen);
+      d = SmoothMin(d, SdEllipsoid(q - Vec3{s * 0.113f, lidY, -0.318f}, {0.072f, 0.024f, 0.064f}), 0.015f);
+      d = SmoothMin(d, SdEllipsoid(q - Vec3{s * 0.113f, 0.516f, -0.322f}, {0.066f, 0.018f, 0.06f}), 0.012f);
     }
     // Nose: bridge, tip and wings, with nostrils.
     d = SmoothMin(d, SdRoundCone(q, {0, 0.585f, -0.37f}, {0, 0.445f, -0.452f}, 0.026f, 0.04f), 0.03f);
@@ -50,13 +50,15 @@ struct BustShape {
       d = SmoothMin(d, SdSphere(q - Vec3{s * 0.042f, 0.418f, -0.41f}, 0.032f), 0.02f);
       d = SmoothMax(d, -SdSphere(q - Vec3{s * 0.021f, 0.398f, -0.432f}, 0.011f), 0.006f);
     }
+    // The muzzle fills out the face between nose and chin.
+    d = SmoothMin(d, SdEllipsoid(q - Vec3{0, 0.35f, -0.29f}, {0.12f, 0.1f, 0.1f}), 0.05f);
     int material = kSkin;
     // Lips with the line of the mouth between them.
     float open = pose.mouthOpen * 0.025f;
-    float lips = std::min(SdEllipsoid(q - Vec3{0, 0.332f + open * 0.3f, -0.376f}, {0.082f, 0.022f, 0.045f}),
-                          SdEllipsoid(q - Vec3{0, 0.292f - open, -0.378f}, {0.075f, 0.028f, 0.045f}));
+    float lips = std::min(SdEllipsoid(q - Vec3{0, 0.332f + open * 0.3f, -0.37f}, {0.075f, 0.02f, 0.035f}),
+                          SdEllipsoid(q - Vec3{0, 0.295f - open, -0.365f}, {0.068f, 0.024f, 0.035f}));
     if (lips < d + 0.004f) material = kLip;
-    d = SmoothMin(d, lips, 0.015f);
+    d = SmoothMin(d, lips, 0.02f);
     d = SmoothMax(d, -SdEllipsoid(q - Vec3{0, 0.312f - open * 0.5f, -0.41f}, {0.078f, 0.004f + open, 0.035f}), 0.004f);
     // Eyes, looking straight ahead from the head.
     for (float s : {-1.0f, 1.0f}) {
