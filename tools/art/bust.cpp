@@ -71,9 +71,13 @@ struct BustShape {
     // Short hair over the top and back, cut along a hairline above the brow.
     Vec3 h = q - Vec3{0, 0.72f, -0.3f};
     float hairline = (h.y * -0.6f - h.z) / 1.166f;
-    float strands = 0.004f * std::sin(95 * q.x + 9 * std::sin(7 * q.z + 3 * q.y)) +
+    // Strands combed down from the crown, and a bob that falls to the jaw behind the face.
+    float strands = 0.0035f * std::sin(70 * std::atan2(q.x, q.z - 0.05f) + 4 * q.y) +
                     0.006f * Noise3(q.x * 14, q.y * 14, q.z * 14, 7);
-    float hair = SmoothMax(SdEllipsoid(q - Vec3{0, 0.665f, 0.055f}, {0.362f, 0.418f, 0.43f}) + strands, hairline, 0.03f);
+    float cap = SdEllipsoid(q - Vec3{0, 0.665f, 0.055f}, {0.362f, 0.418f, 0.43f});
+    float bob = SdEllipsoid(q - Vec3{0, 0.5f, 0.08f}, {0.375f, 0.36f, 0.41f});
+    bob = SmoothMax(SmoothMax(bob, -0.04f - q.z, 0.05f), 0.27f - q.y, 0.05f);
+    float hair = SmoothMax(std::min(cap, bob) + strands, hairline, 0.03f);
     if (hair < d) {
       d = SmoothMin(d, hair, 0.01f);
       material = kHair;
@@ -85,10 +89,13 @@ struct BustShape {
     Vec3 b = RotateY(p, -pose.bodyYaw);
     float bound = Length(b - Vec3{0, -0.7f, 0.1f}) - 1.05f;
     if (bound > 0.08f) return {bound, kCloth};
-    float d = SdBox(b - Vec3{0, -1.0f, 0.1f}, {0.66f, 0.62f, 0.25f}, 0.26f);
-    d = SmoothMin(d, SdCapsule(b, {-0.62f, -0.3f, 0.12f}, {0.62f, -0.3f, 0.12f}, 0.17f), 0.25f);
-    for (float s : {-1.0f, 1.0f})  // the slope from neck to shoulder
-      d = SmoothMin(d, SdCapsule(b, {0, -0.04f, 0.08f}, {s * 0.5f, -0.24f, 0.12f}, 0.11f), 0.14f);
+    float d = SdBox(b - Vec3{0, -1.1f, 0.1f}, {0.64f, 0.62f, 0.24f}, 0.28f);
+    d = SmoothMin(d, SdEllipsoid(b - Vec3{0, -0.55f, 0.08f}, {0.66f, 0.3f, 0.3f}), 0.15f);
+    for (float s : {-1.0f, 1.0f}) {
+      // Shoulder joint, and the slope from neck to shoulder.
+      d = SmoothMin(d, SdSphere(b - Vec3{s * 0.63f, -0.33f, 0.12f}, 0.17f), 0.15f);
+      d = SmoothMin(d, SdCapsule(b, {0, -0.02f, 0.08f}, {s * 0.58f, -0.28f, 0.12f}, 0.11f), 0.16f);
+    }
     float neck = SdCapsule(b, {0, -0.15f, 0.05f}, {0, 0.34f, 0.04f}, 0.125f);
     d = SmoothMin(d, neck, 0.14f);
     d = std::max(d, -1.55f - b.y);  // the bust's base, below the picture

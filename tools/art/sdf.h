@@ -91,6 +91,12 @@ Hit Trace(const Scene& scene, Vec3 origin, Vec3 dir, float maxT, int maxSteps = 
     t += s.distance * 0.9f;
   }
   if (!hit.found) return hit;
+  // Settle onto the surface, so that where the march happened to stop leaves no contour
+  // lines in the normals.
+  for (int i = 0; i < 4; ++i) {
+    hit.t += scene(origin + dir * hit.t).distance;
+    hit.position = origin + dir * hit.t;
+  }
   const float e = 0.0015f;
   Vec3 p = hit.position;
   hit.normal = Normalize(Vec3{scene(p + Vec3{e, 0, 0}).distance - scene(p - Vec3{e, 0, 0}).distance,
