@@ -112,15 +112,4 @@ TEST_F(MidasFailures, RequestedFailureHitsOneCallOnce) {
   EXPECT_TRUE(MIDASstartBackgroundPlay(0));
 }
 
-TEST_F(MidasFailures, UnknownCodesAndOlderCodesHaveTexts) {
-  EXPECT_STREQ(MIDASgetErrorMessage(-1), "Unknown sound library error");
-  MIDASstartup();
-  ASSERT_EQ(MIDASloadModule("x.xm"), nullptr);
-  const int notInitialized = MIDASgetLastError();
-  ASSERT_TRUE(MIDASinit());
-  ASSERT_EQ(MIDASloadModule("/nonexistent/x.xm"), nullptr);
-  EXPECT_NE(MIDASgetLastError(), notInitialized);
-  EXPECT_STREQ(MIDASgetErrorMessage(notInitialized), "Sound library not initialized");
-}
-
 }  // namespace
