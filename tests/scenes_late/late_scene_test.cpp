@@ -138,9 +138,3 @@ void ExpectObjectAt(const d3drec::Call& object, Vector3 camera) {
   EXPECT_NEAR(object.lVertices[0].y, camera.y, 0.05);
   EXPECT_NEAR(object.lVertices[0].z, camera.z, 0.05);
 }
-
-DWORD RenderState(D3DRENDERSTATETYPE state) {
-  DWORD value = 0;
-  Device->GetRenderState(state, &value);
-  return value;
-}

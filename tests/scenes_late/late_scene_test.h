@@ -48,5 +48,3 @@ void ExpectQuad(const d3drec::Call& quad, const QuadArgs& args, float sx = 1.0f,
 Vector3 CameraPoint(Vector3 at, float viewYaw, float viewPitch);
 // Vertex 0 of the test object is its origin: checks where DrawObject put it.
 void ExpectObjectAt(const d3drec::Call& object, Vector3 camera);
-
-DWORD RenderState(D3DRENDERSTATETYPE state);
