@@ -110,7 +110,7 @@ TEST(Progress, LineShowsShareFramesPositionRateAndTimeLeft) {
   EXPECT_EQ(platform::RowsUpTo(0x1430), 20 * 64 + 48);
   const std::string line = platform::FormatProgress({664, 0x0A10, 0x1431, 59.5, 75.2}, 79);
   EXPECT_EQ(line.size(), 79u);
-  EXPECT_NE(line.find(" 48% frame 664  0x0A10  59.5 fps  1:15 left"), std::string::npos) << line;
+  EXPECT_NE(line.find(" 49% frame 664  0x0A10  59.5 fps  1:15 left"), std::string::npos) << line;
   EXPECT_EQ(line.front(), '[');
   EXPECT_NE(platform::FormatProgress({1, 0, 0x1431, 0, -1}, 79).find("-:-- left"), std::string::npos);
 }
