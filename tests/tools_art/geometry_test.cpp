@@ -30,7 +30,7 @@ TEST(MeshBuilder, PanelsAreSubdividedWithLinearCoordinates) {
 
 TEST(MeshBuilder, BoxPanelsFaceOutward) {
   MeshBuilder b;
-  b.AddBox({-1, 0, -2}, {3, 5, 2}, 64, 1, true);
+  b.AddBox({-1, 0, -2}, {3, 5, 2}, 64, 1);
   Vec3 centre{1, 2.5f, 0};
   for (size_t i = 0; i < b.mesh.positions.size(); ++i) {
     Vec3 out = At(b.mesh.positions[i]) - centre;

@@ -62,9 +62,9 @@ std::vector<Canvas> RenderItem(int size, int frames) {
           if (hit.material == 2) hue = Vec3{1.0f, 0.55f, 0.15f};
           Vec3 key = Normalize(Vec3{-0.6f, 0.8f, -0.5f});
           float diffuse = std::max(0.0f, Dot(nrm, key));
-          float spec = std::pow(std::max(0.0f, Dot(reflected, key)), 40.0f);
+          float highlight = std::pow(std::max(0.0f, Dot(reflected, key)), 40.0f);
           float ao = AmbientOcclusion(ring, hit.position, nrm, 0.04f);
-          Vec3 colour = hue * (0.12f + 0.7f * diffuse) * ao + Vec3{1, 1, 1} * (spec * 1.1f) +
+          Vec3 colour = hue * (0.12f + 0.7f * diffuse) * ao + Vec3{1, 1, 1} * (highlight * 1.1f) +
                         Vec3{0.5f, 0.3f, 1.0f} * (fresnel * 0.6f);
           sum += Vec3{1 - std::exp(-colour.x * 1.3f), 1 - std::exp(-colour.y * 1.3f), 1 - std::exp(-colour.z * 1.3f)};
         }

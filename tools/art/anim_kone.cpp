@@ -126,9 +126,9 @@ std::vector<Canvas> RenderKone(int size, int frames) {
           Vec3 n = Normalize(Vec3{-(height({p.x + e, p.y}) - h) / e * 0.03f, -(height({p.x, p.y + e}) - h) / e * 0.03f, 1});
           Vec3 key = Normalize(Vec3{-0.5f, 0.6f, 0.7f});
           float diffuse = std::max(0.0f, Dot(n, key));
-          float spec = std::pow(std::max(0.0f, Dot(n, Normalize(key + Vec3{0, 0, 1}))), layer.shininess);
+          float highlight = std::pow(std::max(0.0f, Dot(n, Normalize(key + Vec3{0, 0, 1}))), layer.shininess);
           float below = std::max(0.0f, -n.y) * furnace;
-          Vec3 lit = layer.albedo * (0.18f + 0.9f * diffuse) + Vec3{1.0f, 0.9f, 0.75f} * (spec * 0.9f) +
+          Vec3 lit = layer.albedo * (0.18f + 0.9f * diffuse) + Vec3{1.0f, 0.9f, 0.75f} * (highlight * 0.9f) +
                      Vec3{1.0f, 0.4f, 0.1f} * (below * 1.5f);
           colour = Lerp(colour, lit, coverage);
         }

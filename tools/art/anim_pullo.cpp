@@ -62,7 +62,7 @@ std::vector<Canvas> RenderPullo(int size, int frames) {
           Vec3 reflected = Reflect(dir, nrm);
           float facing = std::max(0.0f, -Dot(dir, nrm));
           float diffuse = std::max(0.0f, Dot(nrm, key));
-          float spec = std::pow(std::max(0.0f, Dot(reflected, key)), 60.0f);
+          float highlight = std::pow(std::max(0.0f, Dot(reflected, key)), 60.0f);
           float fresnel = std::pow(1 - facing, 2.0f);
           Vec3 colour;
           if (hit.material == kLabel) {
@@ -75,14 +75,14 @@ std::vector<Canvas> RenderPullo(int size, int frames) {
             bool ink = ty >= 0 && ty < 32 && lettering.At(tx, ty) > 0;
             bool stripe = lv < 0.08f || lv > 0.92f;
             Vec3 paper = stripe ? Vec3{0.75f, 0.15f, 0.1f} : ink ? Vec3{0.6f, 0.08f, 0.05f} : Vec3{0.92f, 0.86f, 0.7f};
-            colour = paper * (0.25f + 0.85f * diffuse) + Vec3{1, 1, 1} * (spec * 0.3f);
+            colour = paper * (0.25f + 0.85f * diffuse) + Vec3{1, 1, 1} * (highlight * 0.3f);
           } else if (hit.material == kCap) {
-            colour = Vec3{0.7f, 0.7f, 0.75f} * (0.3f + 0.8f * diffuse) + Vec3{1, 1, 1} * spec;
+            colour = Vec3{0.7f, 0.7f, 0.75f} * (0.3f + 0.8f * diffuse) + Vec3{1, 1, 1} * highlight;
           } else {
             // Glass: a deep green body, light through its far side, a bright rim and glints.
             float through = std::pow(facing, 1.5f);
             colour = Vec3{0.06f, 0.42f, 0.14f} * (0.35f + 0.9f * through) + Vec3{0.3f, 0.9f, 0.5f} * (fresnel * 0.8f) +
-                     Vec3{1, 1, 1} * (spec * 1.4f);
+                     Vec3{1, 1, 1} * (highlight * 1.4f);
             float streak = std::exp(-std::pow((hit.position.x + 0.16f) * 18, 2.0f));
             colour += Vec3{0.6f, 0.9f, 0.7f} * (streak * 0.5f);
           }

@@ -153,8 +153,8 @@ Vec3 Shade(const BustShape& shape, const BustLook& look, const Hit& hit, Vec3 vi
     if (diffuse <= 0) continue;
     float shadow = i == 0 ? SoftShadow(shape, hit.position + n * 0.003f, l, 0.01f, 2.0f, 10.0f) : 1.0f;
     Vec3 half = Normalize(l - viewDir);
-    float spec = std::pow(std::max(0.0f, Dot(n, half)), s.shininess) * s.specular;
-    colour += light.colour * ((diffuse * shadow) * ao) * s.albedo + light.colour * (spec * shadow);
+    float highlight = std::pow(std::max(0.0f, Dot(n, half)), s.shininess) * s.specular;
+    colour += light.colour * ((diffuse * shadow) * ao) * s.albedo + light.colour * (highlight * shadow);
   }
   return colour;
 }

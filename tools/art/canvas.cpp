@@ -66,10 +66,6 @@ Canvas Blur(const Canvas& source, float sigma, bool wrap) {
   return BlurPass(BlurPass(source, k, true, wrap), k, false, wrap);
 }
 
-void AddScaled(Canvas& target, const Canvas& source, float weight) {
-  for (size_t i = 0; i < target.pixels.size(); ++i) target.pixels[i] += source.pixels[i] * weight;
-}
-
 static std::uint8_t To8(float v) { return static_cast<std::uint8_t>(std::lround(Clamp01(v) * 255.0f)); }
 
 std::vector<std::uint8_t> ToRgb8(const Canvas& canvas) {

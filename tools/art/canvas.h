@@ -27,9 +27,6 @@ struct Canvas {
 // Separable Gaussian blur; wrap = true treats the picture as a tile (no seams at the borders).
 Canvas Blur(const Canvas& source, float sigma, bool wrap);
 
-// Adds the pixels of a picture scaled by weight.
-void AddScaled(Canvas& target, const Canvas& source, float weight);
-
 // 8-bit RGB, three bytes a pixel, rows top to bottom. Values are clamped to 0..1 and rounded.
 std::vector<std::uint8_t> ToRgb8(const Canvas& canvas);
 

@@ -40,7 +40,7 @@ void MeshBuilder::AddTriangle(Vec3 a, Vec3 b, Vec3 c, Uv ta, Uv tb, Uv tc) {
   AddFace(ia, ib, ic);
 }
 
-void MeshBuilder::AddBox(Vec3 low, Vec3 high, float texelScale, float cell, bool withBottom) {
+void MeshBuilder::AddBox(Vec3 low, Vec3 high, float texelScale, float cell) {
   Vec3 size = high - low;
   auto cells = [cell](float length) { return std::max(1, static_cast<int>(std::lround(length / cell))); };
   float s = 1 / texelScale;
@@ -58,9 +58,6 @@ void MeshBuilder::AddBox(Vec3 low, Vec3 high, float texelScale, float cell, bool
   }
   AddPanel({low.x, high.y, high.z}, {size.x, 0, 0}, {0, 0, -size.z}, cells(size.x), cells(size.z),
            {low.x * s, high.z * s}, {size.x * s, 0}, {0, -size.z * s});
-  if (withBottom)
-    AddPanel({low.x, low.y, low.z}, {size.x, 0, 0}, {0, 0, size.z}, cells(size.x), cells(size.z),
-             {low.x * s, low.z * s}, {size.x * s, 0}, {0, size.z * s});
 }
 
 void AddLathe(MeshBuilder& builder, const std::vector<ProfilePoint>& profile, int segments, float uTurns,

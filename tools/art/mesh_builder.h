@@ -26,8 +26,9 @@ struct MeshBuilder {
   void AddPanel(Vec3 corner, Vec3 edgeU, Vec3 edgeV, int nu, int nv, Uv uv0, Uv uvU, Uv uvV);
   void AddTriangle(Vec3 a, Vec3 b, Vec3 c, Uv ta, Uv tb, Uv tc);
   // An axis-aligned box without its bottom (it stands on something), texture in world units
-  // divided by texelScale: sides by perimeter and height, top by x and z.
-  void AddBox(Vec3 low, Vec3 high, float texelScale, float cell, bool withBottom = false);
+  // divided by texelScale: sides by perimeter and height, top by x and z; panels cut into
+  // cells of about `cell` units.
+  void AddBox(Vec3 low, Vec3 high, float texelScale, float cell);
 };
 
 struct ProfilePoint {

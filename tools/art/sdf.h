@@ -47,12 +47,6 @@ inline float SdCylinderY(Vec3 p, float r, float h) {
   return std::min(std::max(dx, dy), 0.0f) + std::sqrt(ox * ox + oy * oy);
 }
 
-// Torus about the y axis: ring radius R, tube radius r.
-inline float SdTorusY(Vec3 p, float R, float r) {
-  float q = std::sqrt(p.x * p.x + p.z * p.z) - R;
-  return std::sqrt(q * q + p.y * p.y) - r;
-}
-
 // Polynomial smooth minimum and maximum with blend width k.
 inline float SmoothMin(float a, float b, float k) {
   float h = Clamp01(0.5f + 0.5f * (b - a) / k);
