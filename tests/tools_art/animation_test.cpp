@@ -14,13 +14,21 @@
 namespace art {
 namespace {
 
+// Rendering is the slow part: each animation is rendered once for all the tests.
+const std::vector<Canvas>& Frames(const std::string& name) {
+  static std::map<std::string, std::vector<Canvas>> cache;
+  auto it = cache.find(name);
+  if (it == cache.end()) it = cache.emplace(name, MakeAnimationFrames(name)).first;
+  return it->second;
+}
+
 const std::vector<std::uint8_t>& Encoded(const std::string& name) {
   static std::map<std::string, std::vector<std::uint8_t>> cache;
   auto it = cache.find(name);
   if (it == cache.end()) {
     std::vector<std::uint8_t> bytes;
     std::string fault;
-    EXPECT_TRUE(MakeAnimationFile(name, &bytes, &fault)) << fault;
+    EXPECT_TRUE(EncodeAnimationFrames(name, Frames(name), &bytes, &fault)) << fault;
     it = cache.emplace(name, bytes).first;
   }
   return it->second;
@@ -83,11 +91,11 @@ void ExpectLoopCloses(const std::vector<Canvas>& frames, int first, int last, co
 
 TEST_F(Animations, LoopsCloseWhereTheScenesWrapThem) {
   for (const char* name : {"kone", "item", "pullo", "kelmu"}) {
-    std::vector<Canvas> frames = MakeAnimationFrames(name);
+    const std::vector<Canvas>& frames = Frames(name);
     ExpectLoopCloses(frames, 0, static_cast<int>(frames.size()) - 1, name);
   }
   // The emblem loops all but its last five frames, then its last four.
-  std::vector<Canvas> emblem = MakeAnimationFrames("3dfx");
+  const std::vector<Canvas>& emblem = Frames("3dfx");
   int n = static_cast<int>(emblem.size());
   ExpectLoopCloses(emblem, 0, n - 6, "3dfx first part");
   ExpectLoopCloses(emblem, n - 4, n - 1, "3dfx last four");

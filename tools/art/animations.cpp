@@ -31,9 +31,14 @@ std::vector<Canvas> MakeAnimationFrames(const std::string& name) {
 }
 
 bool MakeAnimationFile(const std::string& name, std::vector<std::uint8_t>* bytes, std::string* fault) {
+  return EncodeAnimationFrames(name, MakeAnimationFrames(name), bytes, fault);
+}
+
+bool EncodeAnimationFrames(const std::string& name, const std::vector<Canvas>& frames,
+                           std::vector<std::uint8_t>* bytes, std::string* fault) {
   const AnimationInfo& info = Find(name);
   std::vector<anim::RgbPicture> pictures;
-  for (const Canvas& frame : MakeAnimationFrames(name))
+  for (const Canvas& frame : frames)
     pictures.push_back({frame.width, frame.height, ToRgb8(frame)});
   anim::AnimationSettings settings;
   settings.frame.width = settings.frame.height = info.size;

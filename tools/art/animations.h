@@ -29,6 +29,9 @@ std::vector<Canvas> MakeAnimationFrames(const std::string& name);
 
 // The encoded .dat file; false with the fault when encoding fails.
 bool MakeAnimationFile(const std::string& name, std::vector<std::uint8_t>* bytes, std::string* fault);
+// The same from frames already rendered for that animation.
+bool EncodeAnimationFrames(const std::string& name, const std::vector<Canvas>& frames,
+                           std::vector<std::uint8_t>* bytes, std::string* fault);
 
 // The frame generators, one per animation.
 std::vector<Canvas> RenderItem(int size, int frames);
