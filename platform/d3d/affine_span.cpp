@@ -2,6 +2,9 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+
+#include "platform/d3d/live_blocks.h"
 #include "platform/d3d/sampler.h"
 
 namespace {
@@ -10,6 +13,24 @@ int Log2(int size) {
   int n = 0;
   while ((1 << n) < size) ++n;
   return n;
+}
+
+// True when eight pixels from position (s, t) on, stepping (ds, dt), sample only dead blocks.
+bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
+  std::int32_t iA = static_cast<std::int32_t>(s) >> 16, iB = static_cast<std::int32_t>(s + 7 * span.ds) >> 16;
+  std::int32_t jA = static_cast<std::int32_t>(t) >> 16, jB = static_cast<std::int32_t>(t + 7 * span.dt) >> 16;
+  std::int32_t iMin = std::min(iA, iB), iMax = std::max(iA, iB) + 1;
+  std::int32_t jMin = std::min(jA, jB), jMax = std::max(jA, jB) + 1;
+  // Wide footprints (minified or wrapped positions) are simply drawn.
+  if (iMax - iMin > 8 || jMax - jMin > 8) return false;
+  int columns = span.texture->width() >> kLiveBlockShift, rows = span.texture->height() >> kLiveBlockShift;
+  for (std::int32_t bj = jMin >> kLiveBlockShift; bj <= jMax >> kLiveBlockShift; ++bj) {
+    const std::uint8_t* row = span.liveBlocks + (bj & (rows - 1)) * columns;
+    for (std::int32_t bi = iMin >> kLiveBlockShift; bi <= iMax >> kLiveBlockShift; ++bi) {
+      if (row[bi & (columns - 1)]) return false;
+    }
+  }
+  return true;
 }
 
 // 8-bit channels as 16-bit lanes: (a * (256 - f) + b * f) >> 8, exact since the sum < 65536.
@@ -66,7 +87,13 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
   const __m256i tStep = _mm256_set1_epi32(static_cast<int>(span.dt * 8));
   const __m256i zero = _mm256_setzero_si256();
   int i = 0;
-  for (; i + 8 <= span.count; i += 8) {
+  std::uint32_t sFirst = span.s, tFirst = span.t;
+  for (; i + 8 <= span.count; i += 8, sFirst += 8 * span.ds, tFirst += 8 * span.dt) {
+    if (span.liveBlocks && EightPixelsDead(span, sFirst, tFirst)) {
+      s = _mm256_add_epi32(s, sStep);
+      t = _mm256_add_epi32(t, tStep);
+      continue;
+    }
     __m256i x0 = _mm256_and_si256(_mm256_srai_epi32(s, 16), widthMask);
     __m256i x1 = _mm256_and_si256(_mm256_add_epi32(x0, one), widthMask);
     __m256i y0 = _mm256_and_si256(_mm256_srai_epi32(t, 16), heightMask);
@@ -97,12 +124,18 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
     t = _mm256_add_epi32(t, tStep);
   }
   if (i < span.count) {
-    AffineSpan rest = span;
-    rest.target += i;
-    rest.count -= i;
-    rest.s += span.ds * static_cast<std::uint32_t>(i);
-    rest.t += span.dt * static_cast<std::uint32_t>(i);
-    ShadeAffineSpanPortable(rest);
+    // The last few pixels as a full step through a scratch copy.
+    std::uint16_t scratch[8] = {};
+    int rest = span.count - i;
+    std::copy_n(span.target + i, rest, scratch);
+    AffineSpan last = span;
+    last.target = scratch;
+    last.count = 8;
+    last.s = sFirst;
+    last.t = tFirst;
+    last.liveBlocks = nullptr;
+    ShadeAffineSpanAvx2(last);
+    std::copy_n(scratch, rest, span.target + i);
   }
 }
 

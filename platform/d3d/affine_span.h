@@ -17,6 +17,9 @@ struct AffineSpan {
   std::uint32_t diffuse;  // 0x00RRGGBB
   std::uint32_t specular; // added after modulate; 0 when off
   bool additive;
+  // Additive with no specular only: blocks of the texture that add something under diffuse
+  // (live_blocks.h); runs of pixels over dead blocks are left out. Null: no skipping.
+  const std::uint8_t* liveBlocks = nullptr;
 };
 
 void ShadeAffineSpan(const AffineSpan& span);

@@ -69,7 +69,8 @@ void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
   if (p2 && !settings_.colourKey) {
     ShadeAffineSpan({row + span.xFirst, span.xEnd - span.xFirst, static_cast<std::uint32_t>(s0),
                      static_cast<std::uint32_t>(t0), static_cast<std::uint32_t>(ds),
-                     static_cast<std::uint32_t>(dt), texture, diffuse, specular, settings_.additive});
+                     static_cast<std::uint32_t>(dt), texture, diffuse, specular, settings_.additive,
+                     specular == 0 && diffuse == settings_.liveDiffuse ? settings_.liveBlocks : nullptr});
     return;
   }
   for (int x = span.xFirst; x < span.xEnd; ++x) {

@@ -31,6 +31,9 @@ struct DrawSettings {
   bool colourKey = false;    // drop pixels whose nearest texel is within the texture's source key
   bool specular = false;     // add the specular colour after texturing
   DWORD cullMode = D3DCULL_NONE;
+  // Additive quads: the texture's live blocks under liveDiffuse (live_blocks.h), or null.
+  const std::uint8_t* liveBlocks = nullptr;
+  std::uint32_t liveDiffuse = 0;
 };
 
 struct RenderTarget {

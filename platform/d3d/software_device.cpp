@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/d3d/live_blocks.h"
 #include "platform/d3d/near_far_clip.h"
 
 namespace {
@@ -118,7 +119,13 @@ void SoftwareDevice::DrawTriangleStrip(const D3DTLVERTEX* vertices, DWORD count)
     if (i % 2 == 1) std::swap(a, b);
     batch_.AddTriangle(a, b, c);
   }
-  Rasterize(batch_, settings(), {backBuffer_.pixels(), depth_.data(), kWidth, kHeight});
+  DrawSettings s = settings();
+  if (s.additive && s.texture && !s.colourKey && count > 0 && CanSkipBlack(*s.texture)) {
+    s.liveDiffuse = vertices[0].color & 0xFFFFFF;
+    FindLiveBlocks(*s.texture, s.liveDiffuse, liveBlocks_);
+    s.liveBlocks = liveBlocks_.data();
+  }
+  Rasterize(batch_, s, {backBuffer_.pixels(), depth_.data(), kWidth, kHeight});
 }
 
 void SoftwareDevice::DrawIndexedTriangleList(const D3DLVERTEX* vertices, DWORD vertexCount,

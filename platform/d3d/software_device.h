@@ -53,4 +53,5 @@ class SoftwareDevice {
   IDirectDrawSurface7* boundTexture_ = nullptr;
   D3DMATRIX world_{}, view_{}, projection_{};
   TriangleBatch batch_;  // reused by every draw
+  std::vector<std::uint8_t> liveBlocks_;
 };

@@ -39,6 +39,11 @@ class Texture {
   void Widen(int firstRow, int lastRow);
   void Widen() { Widen(0, height_); }
 
+  // Per 4 x 4 block, the largest value of each channel (0x00RRGGBB), rows of width / 4 blocks;
+  // power-of-two textures of at least 4 x 4 only. Rebuilt on first use after Widen, on the
+  // demo's thread.
+  const std::vector<std::uint32_t>& blockMaxima() const;
+
   // DDCKEY_SRCBLT: texels whose 16-bit value lies in [low, high] are left out while keying is on.
   bool hasSourceKey = false;
   std::uint16_t sourceKeyLow = 0, sourceKeyHigh = 0;
@@ -50,4 +55,6 @@ class Texture {
   bool powerOfTwo_;
   std::vector<std::uint16_t> pixels_;
   std::vector<std::uint32_t> widened_;
+  mutable std::vector<std::uint32_t> blockMaxima_;
+  mutable bool blockMaximaStale_ = true;
 };

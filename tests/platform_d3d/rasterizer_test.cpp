@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/d3d/affine_span.h"
+#include "platform/d3d/live_blocks.h"
 #include "platform/d3d/worker_pool.h"
 #include "tests/platform_d3d/device_fixture.h"
 
@@ -309,6 +310,34 @@ TEST(AffineSpan, WideLoopMatchesPortableLoop) {
     span.target = portable.data();
     ShadeAffineSpanPortable(span);
     ASSERT_EQ(wide, portable) << "trial " << trial;
+  }
+}
+
+TEST(AffineSpan, SkippingDeadBlocksChangesNoPixel) {
+  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
+  // Mostly black with faint texels (dead under a dim diffuse) and a few bright ones.
+  Texture texture(64, 64);
+  std::mt19937 random(5);
+  for (int i = 0; i < 64 * 64; ++i) {
+    int r = static_cast<int>(random() % 100);
+    texture.pixels()[i] = r < 3 ? static_cast<std::uint16_t>(random()) : r < 40 ? 0x0841 : 0;
+  }
+  texture.Widen();
+  std::vector<std::uint8_t> live;
+  for (int trial = 0; trial < 300; ++trial) {
+    std::uint32_t grey = random() % 64;
+    FindLiveBlocks(texture, grey * 0x010101u, live);
+    std::vector<std::uint16_t> skipping(200), full(200);
+    for (std::size_t i = 0; i < full.size(); ++i) skipping[i] = full[i] = static_cast<std::uint16_t>(random());
+    AffineSpan span{skipping.data(), static_cast<int>(random() % 200), static_cast<std::uint32_t>(random()),
+                    static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 0x30000) - 0x18000,
+                    static_cast<std::uint32_t>(random() % 0x30000) - 0x18000, &texture, grey * 0x010101u, 0,
+                    true, live.data()};
+    ShadeAffineSpan(span);
+    span.target = full.data();
+    span.liveBlocks = nullptr;
+    ShadeAffineSpan(span);
+    ASSERT_EQ(skipping, full) << "trial " << trial;
   }
 }
 
