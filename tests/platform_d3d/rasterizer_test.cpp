@@ -54,6 +54,22 @@ TEST_F(Coverage, CullModesFollowScreenWinding) {
   EXPECT_EQ(Pixel(7, 2), 0);
 }
 
+TEST_F(Coverage, HugeAndBrokenVerticesAreClippedOrDropped) {
+  // Far beyond the guard band on every side: still exactly the whole screen.
+  D3DTLVERTEX huge[3] = {{-1e7f, -1e7f, 0.5f, 1, 0xFFFFFF, 0, 0, 0}, {1e7f, -1e7f, 0.5f, 1, 0xFFFFFF, 0, 0, 0},
+                         {0, 1e7f, 0.5f, 1, 0xFFFFFF, 0, 0, 0}};
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, huge, 3, 0), D3D_OK);
+  EXPECT_EQ(std::count(frame(), frame() + 640 * 480, 0xFFFF), 640 * 480);
+  context->Clear(D3DCLEAR_TARGET);
+  D3DTLVERTEX broken[3] = {{NAN, 0, 0.5f, 1, 0xFFFFFF, 0, 0, 0}, {600, 0, 0.5f, 1, 0xFFFFFF, 0, 0, 0},
+                           {0, INFINITY, 0.5f, 1, 0xFFFFFF, 0, 0, 0}};
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, broken, 3, 0), D3D_OK);
+  EXPECT_EQ(std::count(frame(), frame() + 640 * 480, 0), 640 * 480);
+  // Fewer than three vertices draw nothing.
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, huge, 2, 0), D3D_OK);
+  EXPECT_EQ(Pixel(320, 240), 0);
+}
+
 using Sampling = DeviceTest;
 
 // Eight pixels over a 4-texel row: even pixels land on texel centres, odd ones halfway, the last
