@@ -20,7 +20,7 @@ namespace art {
 
 namespace {
 
-constexpr int kSheetWidth = 1536;
+constexpr int kSheetWidth = 1568;
 constexpr Vec3 kBackground{0.16f, 0.16f, 0.19f};
 
 Vec3 FromRgb8(const std::uint8_t* p) { return Vec3{p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f}; }
