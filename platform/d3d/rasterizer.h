@@ -6,7 +6,8 @@
 // A batch is built on the demo's thread (vertices already in screen space, guard-band clipped),
 // then rasterized by the worker pool in bands of rows. Every pixel's value depends only on the
 // triangle and the pixel's position, never on the band it fell in, so pictures are the same bit
-// for bit for any thread count.
+// for bit for any thread count. Work is skipped only where the picture provably stays the same:
+// additive layers of black, and additive texels that modulate to black (live_blocks.h).
 #pragma once
 
 #include <cstdint>
