@@ -4,38 +4,15 @@
 #include <cmath>
 
 #include "platform/d3d/affine_span.h"
+#include "platform/d3d/general_span.h"
 #include "platform/d3d/sampler.h"
 
 namespace {
-
-std::uint32_t Pack(const std::uint8_t* rgb) {
-  return static_cast<std::uint32_t>(rgb[0]) << 16 | static_cast<std::uint32_t>(rgb[1]) << 8 | rgb[2];
-}
-
-std::uint8_t InterpolatedByte(double value) {
-  return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
-}
-
-std::uint16_t DepthValue(double z) {
-  if (!(z > 0)) return 0;
-  if (z >= 1) return 0xFFFF;
-  return static_cast<std::uint16_t>(z * 65535.0);
-}
 
 // A 16.16 texel position stepped along a span, brought back into range for wrapping.
 std::int32_t ReduceTexelPosition(std::int64_t s, int size, bool powerOfTwo) {
   if (powerOfTwo) return static_cast<std::int32_t>(static_cast<std::uint32_t>(s));
   return static_cast<std::int32_t>(s % (std::int64_t{size} << 16));
-}
-
-void Store(std::uint16_t* pixel, std::uint32_t colour, bool additive) {
-  if (additive) colour = AddSaturated(WidenRgb565(*pixel), colour);
-  *pixel = NarrowColour(colour);
-}
-
-bool Keyed(const Texture& texture, std::int32_t s, std::int32_t t) {
-  std::uint16_t texel = NearestTexel(texture, s, t);
-  return texel >= texture.sourceKeyLow && texel <= texture.sourceKeyHigh;
 }
 
 }  // namespace
@@ -44,18 +21,18 @@ void SpanShader::Shade(const SpanInput& span) const {
   if (span.affine && span.flatColour && !settings_.depthTest) {
     ShadeAffineFlat(span);
   } else {
-    ShadeGeneral(span);
+    ShadeGeneralSpan(span, settings_, target_);
   }
 }
 
 void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
   std::uint16_t* row = target_.colour + span.y * target_.width;
-  std::uint32_t diffuse = Pack(span.diffuse);
-  std::uint32_t specular = settings_.specular ? Pack(span.specular) : 0;
+  std::uint32_t diffuse = PackColour(span.diffuse);
+  std::uint32_t specular = settings_.specular ? PackColour(span.specular) : 0;
   const Texture* texture = settings_.texture;
   if (!texture) {
     std::uint32_t colour = AddSaturated(diffuse, specular);
-    for (int x = span.xFirst; x < span.xEnd; ++x) Store(row + x, colour, settings_.additive);
+    for (int x = span.xFirst; x < span.xEnd; ++x) StoreColour(row + x, colour, settings_.additive);
     return;
   }
   // Texture times black adds nothing.
@@ -77,42 +54,8 @@ void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
     std::int64_t k = x - span.xFirst;
     std::int32_t s = ReduceTexelPosition(s0 + k * ds, w, p2);
     std::int32_t t = ReduceTexelPosition(t0 + k * dt, h, p2);
-    if (settings_.colourKey && Keyed(*texture, s, t)) continue;
+    if (settings_.colourKey && KeyedTexel(*texture, s, t)) continue;
     std::uint32_t colour = AddSaturated(Modulate(SampleBilinear(*texture, s, t), diffuse), specular);
-    Store(row + x, colour, settings_.additive);
-  }
-}
-
-void SpanShader::ShadeGeneral(const SpanInput& span) const {
-  std::uint16_t* row = target_.colour + span.y * target_.width;
-  std::uint16_t* depthRow = target_.depth + span.y * target_.width;
-  const Texture* texture = settings_.texture;
-  for (int x = span.xFirst; x < span.xEnd; ++x) {
-    std::uint16_t depth = 0;
-    if (settings_.depthTest) {
-      depth = DepthValue(span.z.At(x));
-      if (depth > depthRow[x]) continue;
-    }
-    double w = span.affine ? 1.0 : 1.0 / span.q.At(x);
-    std::uint32_t diffuse, specular;
-    if (span.flatColour) {
-      diffuse = Pack(span.diffuse);
-      specular = Pack(span.specular);
-    } else {
-      std::uint8_t c[6];
-      for (int k = 0; k < 6; ++k) c[k] = InterpolatedByte(span.attributes[2 + k].At(x) * w);
-      diffuse = Pack(c);
-      specular = Pack(c + 3);
-    }
-    std::uint32_t colour = diffuse;
-    if (texture) {
-      std::int32_t s = TexelPosition(span.attributes[0].At(x) * w, texture->width());
-      std::int32_t t = TexelPosition(span.attributes[1].At(x) * w, texture->height());
-      if (settings_.colourKey && Keyed(*texture, s, t)) continue;
-      colour = Modulate(SampleBilinear(*texture, s, t), diffuse);
-    }
-    if (settings_.specular) colour = AddSaturated(colour, specular);
-    Store(row + x, colour, settings_.additive);
-    if (settings_.depthWrite) depthRow[x] = depth;
+    StoreColour(row + x, colour, settings_.additive);
   }
 }

@@ -29,7 +29,6 @@ class SpanShader {
 
  private:
   void ShadeAffineFlat(const SpanInput& span) const;
-  void ShadeGeneral(const SpanInput& span) const;
 
   const DrawSettings& settings_;
   const RenderTarget& target_;

@@ -106,24 +106,52 @@ bool Setup(const ScreenVertex* v[3], const DrawSettings& settings, const RenderT
   return true;
 }
 
-// First covered pixel column on an edge at fixed-point row Y: ceil of the edge's x.
-std::int64_t EdgeColumn(const TriangleSetup& t, int a, int b, std::int64_t Y) {
-  std::int64_t dy = t.y[b] - t.y[a];
-  std::int64_t numerator = t.x[a] * dy + (Y - t.y[a]) * (t.x[b] - t.x[a]);
-  return CeilDiv(numerator, dy << kSubPixelBits);
-}
+// The first covered pixel column on an edge, row by row: ceil of the edge's x at each fixed-point
+// row, stepped exactly in integers (quotient and remainder) so that a row costs no division.
+class EdgeWalker {
+ public:
+  EdgeWalker(const TriangleSetup& t, int a, int b, std::int64_t Y) {
+    std::int64_t dy = t.y[b] - t.y[a];
+    denominator_ = dy << kSubPixelBits;
+    std::int64_t numerator = t.x[a] * dy + (Y - t.y[a]) * (t.x[b] - t.x[a]);
+    column_ = CeilDiv(numerator, denominator_);
+    remainder_ = column_ * denominator_ - numerator;  // in [0, denominator)
+    std::int64_t step = (t.x[b] - t.x[a]) << kSubPixelBits;
+    stepColumns_ = FloorDiv(step, denominator_);
+    stepRemainder_ = step - stepColumns_ * denominator_;  // in [0, denominator)
+  }
+  std::int64_t column() const { return column_; }
+  void NextRow() {
+    column_ += stepColumns_;
+    remainder_ -= stepRemainder_;
+    if (remainder_ < 0) {
+      ++column_;
+      remainder_ += denominator_;
+    }
+  }
+
+ private:
+  static std::int64_t FloorDiv(std::int64_t n, std::int64_t d) { return -CeilDiv(-n, d); }
+  std::int64_t denominator_, column_, remainder_, stepColumns_, stepRemainder_;
+};
 
 void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const RenderTarget& target,
                    int rowFirst, int rowEnd) {
   rowFirst = std::max(rowFirst, t.rowFirst);
   rowEnd = std::min(rowEnd, t.rowEnd);
+  if (rowFirst >= rowEnd) return;
   SpanShader shader(settings, target);
-  for (int y = rowFirst; y < rowEnd; ++y) {
-    std::int64_t Y = std::int64_t{y} << kSubPixelBits;
-    std::int64_t onLong = EdgeColumn(t, 0, 2, Y);
-    std::int64_t onShort = Y < t.y[1] ? EdgeColumn(t, 0, 1, Y) : EdgeColumn(t, 1, 2, Y);
-    std::int64_t left = t.longEdgeLeft ? onLong : onShort;
-    std::int64_t right = t.longEdgeLeft ? onShort : onLong;
+  auto fixedRow = [](int y) { return std::int64_t{y} << kSubPixelBits; };
+  EdgeWalker onLong(t, 0, 2, fixedRow(rowFirst));
+  bool upper = fixedRow(rowFirst) < t.y[1];
+  EdgeWalker onShort = upper ? EdgeWalker(t, 0, 1, fixedRow(rowFirst)) : EdgeWalker(t, 1, 2, fixedRow(rowFirst));
+  for (int y = rowFirst; y < rowEnd; ++y, onLong.NextRow(), onShort.NextRow()) {
+    if (upper && fixedRow(y) >= t.y[1]) {
+      upper = false;
+      onShort = EdgeWalker(t, 1, 2, fixedRow(y));
+    }
+    std::int64_t left = t.longEdgeLeft ? onLong.column() : onShort.column();
+    std::int64_t right = t.longEdgeLeft ? onShort.column() : onLong.column();
     left = std::max<std::int64_t>(left, 0);
     right = std::min<std::int64_t>(right, target.width);
     if (left >= right) continue;

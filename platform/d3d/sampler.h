@@ -1,9 +1,10 @@
 // Texel and colour arithmetic shared by the span shaders: bilinear sampling with wrapping, the
-// nearest texel for colour keys, modulate, saturating add. Colours are 0x00RRGGBB, 8 bits a
+// nearest texel for colour keys, modulate, saturating add, depth values, stores. Colours are 0x00RRGGBB, 8 bits a
 // channel. Texture positions are 16.16 fixed point in texels with the half-texel already taken
 // off, so a position of exactly i << 16 is the centre of texel i.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -71,4 +72,30 @@ inline std::uint32_t AddSaturated(std::uint32_t a, std::uint32_t b) {
 
 inline std::uint16_t NarrowColour(std::uint32_t c) {
   return NarrowRgb888((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+
+inline std::uint32_t PackColour(const std::uint8_t* rgb) {
+  return static_cast<std::uint32_t>(rgb[0]) << 16 | static_cast<std::uint32_t>(rgb[1]) << 8 | rgb[2];
+}
+
+// An interpolated colour channel, rounded and clamped to 0..255.
+inline std::uint8_t InterpolatedByte(double value) {
+  return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
+}
+
+// The 16-bit depth of z: 0 at or before the near plane, 0xFFFF from the far plane on.
+inline std::uint16_t DepthValue(double z) {
+  if (!(z > 0)) return 0;
+  if (z >= 1) return 0xFFFF;
+  return static_cast<std::uint16_t>(z * 65535.0);
+}
+
+inline void StoreColour(std::uint16_t* pixel, std::uint32_t colour, bool additive) {
+  if (additive) colour = AddSaturated(WidenRgb565(*pixel), colour);
+  *pixel = NarrowColour(colour);
+}
+
+inline bool KeyedTexel(const Texture& texture, std::int32_t s, std::int32_t t) {
+  std::uint16_t texel = NearestTexel(texture, s, t);
+  return texel >= texture.sourceKeyLow && texel <= texture.sourceKeyHigh;
 }
