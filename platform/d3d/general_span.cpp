@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/d3d/affine_span.h"
+#include "platform/d3d/bilinear_avx2.h"
 #include "platform/d3d/sampler.h"
 
 namespace {
@@ -54,51 +55,88 @@ __attribute__((target("avx2"))) inline __m128i TexelPositions4(__m256d u, int si
   return _mm_sub_epi32(_mm256_cvttpd_epi32(_mm256_floor_pd(scaled)), _mm_set1_epi32(32768));
 }
 
+__attribute__((target("avx2"))) inline __m256i Join(__m128i low, __m128i high) {
+  return _mm256_set_m128i(high, low);
+}
+
 __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings,
                                                           const RenderTarget& target) {
   std::uint16_t* row = target.colour + span.y * target.width;
   std::uint16_t* depthRow = target.depth + span.y * target.width;
   const Texture* texture = settings.texture;
+  // Keys and other texture sizes are finished one pixel at a time.
+  const bool sampleWide = texture && texture->powerOfTwo() && !settings.colourKey;
+  const int rowShift = sampleWide ? RowShift(*texture) : 0;
   const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
-  const std::uint32_t flatDiffuse = PackColour(span.diffuse), flatSpecular = PackColour(span.specular);
-  for (int first = span.xFirst; first < span.xEnd; first += 4) {
-    int count = std::min(4, span.xEnd - first);
-    __m256d x = _mm256_add_pd(_mm256_set1_pd(first), lane);
-    PixelValues p[4];
-    bool visible[4] = {true, true, true, true};
+  const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
+  const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
+  const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
+  for (int first = span.xFirst; first < span.xEnd; first += 8) {
+    int count = std::min(8, span.xEnd - first);
+    const __m256d x[2] = {_mm256_add_pd(_mm256_set1_pd(first), lane), _mm256_add_pd(_mm256_set1_pd(first + 4), lane)};
+    alignas(16) std::uint16_t depth[8] = {};
+    bool visible[8];
+    for (int k = 0; k < 8; ++k) visible[k] = k < count;
     if (settings.depthTest) {
-      alignas(32) double z[4];
-      _mm256_store_pd(z, At4(span.z, x));
+      alignas(32) double z[8];
+      _mm256_store_pd(z, At4(span.z, x[0]));
+      _mm256_store_pd(z + 4, At4(span.z, x[1]));
       bool any = false;
       for (int k = 0; k < count; ++k) {
-        p[k].depth = DepthValue(z[k]);
-        visible[k] = p[k].depth <= depthRow[first + k];
+        depth[k] = DepthValue(z[k]);
+        visible[k] = depth[k] <= depthRow[first + k];
         any |= visible[k];
       }
       if (!any) continue;
     }
-    __m256d w = span.affine ? one : _mm256_div_pd(one, At4(span.q, x));
-    alignas(16) std::uint32_t diffuse[4], specular[4];
-    alignas(16) std::int32_t s[4], t[4];
+    __m256d w[2] = {one, one};
+    if (!span.affine) {
+      for (int h = 0; h < 2; ++h) w[h] = _mm256_div_pd(one, At4(span.q, x[h]));
+    }
+    __m256i diffuse = flatDiffuse, specular = flatSpecular;
     if (!span.flatColour) {
-      _mm_store_si128(reinterpret_cast<__m128i*>(diffuse), Colours4(span, 2, x, w));
-      if (settings.specular) _mm_store_si128(reinterpret_cast<__m128i*>(specular), Colours4(span, 5, x, w));
+      diffuse = Join(Colours4(span, 2, x[0], w[0]), Colours4(span, 2, x[1], w[1]));
+      if (settings.specular) specular = Join(Colours4(span, 5, x[0], w[0]), Colours4(span, 5, x[1], w[1]));
     }
+    __m256i s = zero, t = zero;
     if (texture) {
-      _mm_store_si128(reinterpret_cast<__m128i*>(s),
-                      TexelPositions4(_mm256_mul_pd(At4(span.attributes[0], x), w), texture->width()));
-      _mm_store_si128(reinterpret_cast<__m128i*>(t),
-                      TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x), w), texture->height()));
+      s = Join(TexelPositions4(_mm256_mul_pd(At4(span.attributes[0], x[0]), w[0]), texture->width()),
+               TexelPositions4(_mm256_mul_pd(At4(span.attributes[0], x[1]), w[1]), texture->width()));
+      t = Join(TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[0]), w[0]), texture->height()),
+               TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[1]), w[1]), texture->height()));
     }
+    if (texture && !sampleWide) {
+      alignas(32) std::uint32_t d[8], sp[8];
+      alignas(32) std::int32_t ss[8], tt[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(d), diffuse);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(sp), specular);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(ss), s);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(tt), t);
+      for (int k = 0; k < count; ++k) {
+        if (visible[k]) FinishPixel(settings, row + first + k, depthRow + first + k, {depth[k], ss[k], tt[k], d[k], sp[k]});
+      }
+      continue;
+    }
+    __m256i colour = diffuse;
+    if (texture) {
+      __m256i low, high;
+      SampleBilinear8(*texture, rowShift, s, t, low, high);
+      low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
+      high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
+      colour = _mm256_packus_epi16(low, high);
+    }
+    if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
+    if (settings.additive) {
+      alignas(16) std::uint16_t existing[8] = {};
+      std::copy_n(row + first, count, existing);
+      colour = _mm256_adds_epu8(colour, Widen565(_mm_load_si128(reinterpret_cast<const __m128i*>(existing))));
+    }
+    alignas(16) std::uint16_t out[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), Narrow565(colour));
     for (int k = 0; k < count; ++k) {
       if (!visible[k]) continue;
-      p[k].diffuse = span.flatColour ? flatDiffuse : diffuse[k];
-      p[k].specular = span.flatColour ? flatSpecular : settings.specular ? specular[k] : 0;
-      if (texture) {
-        p[k].s = s[k];
-        p[k].t = t[k];
-      }
-      FinishPixel(settings, row + first + k, depthRow + first + k, p[k]);
+      row[first + k] = out[k];
+      if (settings.depthWrite) depthRow[first + k] = depth[k];
     }
   }
 }
