@@ -28,6 +28,22 @@ bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
   return true;
 }
 
+// All-ones lanes where the texel nearest (s, t) is within the source key; texel values are read
+// back from the widened copy, which narrows to the stored value exactly.
+__attribute__((target("avx2"))) inline __m256i KeyedLanes(const Texture& texture, int rowShift, __m256i s, __m256i t) {
+  const __m256i half = _mm256_set1_epi32(0x8000);
+  __m256i x = _mm256_and_si256(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), _mm256_set1_epi32(texture.width() - 1));
+  __m256i y = _mm256_and_si256(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), _mm256_set1_epi32(texture.height() - 1));
+  __m256i index = _mm256_add_epi32(_mm256_sll_epi32(y, _mm_cvtsi32_si128(rowShift)), x);
+  __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texture.widened()), index, 4);
+  __m256i value = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800)),
+                                                  _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0))),
+                                  _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F)));
+  __m256i belowLow = _mm256_cmpgt_epi32(_mm256_set1_epi32(texture.sourceKeyLow), value);
+  __m256i aboveHigh = _mm256_cmpgt_epi32(value, _mm256_set1_epi32(texture.sourceKeyHigh));
+  return _mm256_xor_si256(_mm256_or_si256(belowLow, aboveHigh), _mm256_set1_epi32(-1));
+}
+
 __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span) {
   const Texture& texture = *span.texture;
   const int rowShift = RowShift(texture);
@@ -51,16 +67,26 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
       t = _mm256_add_epi32(t, tStep);
       continue;
     }
+    __m256i keyed = span.colourKey ? KeyedLanes(texture, rowShift, s, t) : _mm256_setzero_si256();
+    if (span.colourKey && _mm256_movemask_epi8(keyed) == -1) {
+      s = _mm256_add_epi32(s, sStep);
+      t = _mm256_add_epi32(t, tStep);
+      continue;
+    }
     __m256i low, high;
     SampleBilinear8(texture, rowShift, s, t, low, high);
     low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
     high = _mm256_srli_epi16(_mm256_mullo_epi16(high, diffuse), 8);
     __m256i colour = _mm256_adds_epu8(_mm256_packus_epi16(low, high), specular);
     std::uint16_t* target = span.target + i;
-    if (span.additive) {
-      colour = _mm256_adds_epu8(colour, Widen565(_mm_loadu_si128(reinterpret_cast<const __m128i*>(target))));
+    __m128i existing = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+    if (span.additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
+    __m128i out = Narrow565(colour);
+    if (span.colourKey) {
+      __m256i keyed16 = _mm256_permute4x64_epi64(_mm256_packs_epi32(keyed, _mm256_setzero_si256()), 0x08);
+      out = _mm_blendv_epi8(out, existing, _mm256_castsi256_si128(keyed16));
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), Narrow565(colour));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), out);
     s = _mm256_add_epi32(s, sStep);
     t = _mm256_add_epi32(t, tStep);
   }
@@ -85,6 +111,7 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
 void ShadeAffineSpanPortable(const AffineSpan& span) {
   std::uint32_t s = span.s, t = span.t;
   for (int i = 0; i < span.count; ++i, s += span.ds, t += span.dt) {
+    if (span.colourKey && KeyedTexel(*span.texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t))) continue;
     std::uint32_t texel = SampleBilinear(*span.texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t));
     std::uint32_t colour = AddSaturated(Modulate(texel, span.diffuse), span.specular);
     if (span.additive) colour = AddSaturated(WidenRgb565(span.target[i]), colour);

@@ -1,5 +1,6 @@
 // The hot loop of screen quads: an affine, flat-coloured span over a power-of-two texture with
-// bilinear sampling, modulate, specular add and optional additive blending, no depth and no key.
+// bilinear sampling, source colour key, modulate, specular add and optional additive blending, no
+// depth.
 // An AVX2 version does 8 pixels a step where the processor has it; both versions give the same
 // pixels bit for bit.
 #pragma once
@@ -17,6 +18,7 @@ struct AffineSpan {
   std::uint32_t diffuse;  // 0x00RRGGBB
   std::uint32_t specular; // added after modulate; 0 when off
   bool additive;
+  bool colourKey;         // leave out pixels whose nearest texel is within the texture's source key
   // Additive with no specular only: blocks of the texture that add something under diffuse
   // (live_blocks.h); runs of pixels over dead blocks are left out. Null: no skipping.
   const std::uint8_t* liveBlocks = nullptr;

@@ -43,10 +43,11 @@ void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
   std::int64_t t0 = TexelPosition(span.attributes[1].At(span.xFirst), h);
   std::int64_t ds = std::llround(span.attributes[0].dx * w * 65536.0);
   std::int64_t dt = std::llround(span.attributes[1].dx * h * 65536.0);
-  if (p2 && !settings_.colourKey) {
+  if (p2) {
     ShadeAffineSpan({row + span.xFirst, span.xEnd - span.xFirst, static_cast<std::uint32_t>(s0),
                      static_cast<std::uint32_t>(t0), static_cast<std::uint32_t>(ds),
                      static_cast<std::uint32_t>(dt), texture, diffuse, specular, settings_.additive,
+                     settings_.colourKey,
                      specular == 0 && diffuse == settings_.liveDiffuse ? settings_.liveBlocks : nullptr});
     return;
   }

@@ -313,15 +313,21 @@ TEST(AffineSpan, WideLoopMatchesPortableLoop) {
   Texture texture(32, 16);
   std::mt19937 random(11);
   for (int i = 0; i < 32 * 16; ++i) texture.pixels()[i] = static_cast<std::uint16_t>(random());
+  // Keyed trials: some eight-pixel steps wholly keyed, some partly, edge values included.
+  for (int i = 0; i < 32 * 16; i += 3) texture.pixels()[i] = static_cast<std::uint16_t>(0xF800 + random() % 3);
+  for (int i = 0; i < 32 * 8; ++i) texture.pixels()[i] = 0xF801;
+  texture.sourceKeyLow = 0xF800;
+  texture.sourceKeyHigh = 0xF801;
   texture.Widen();
-  for (int trial = 0; trial < 200; ++trial) {
+  for (int trial = 0; trial < 400; ++trial) {
     std::vector<std::uint16_t> wide(61), portable(61);
     for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = portable[i] = static_cast<std::uint16_t>(random());
     AffineSpan span{wide.data(), static_cast<int>(random() % 61), static_cast<std::uint32_t>(random()),
                     static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000,
                     static_cast<std::uint32_t>(random() % 0x40000) - 0x20000, &texture,
                     static_cast<std::uint32_t>(random()) & 0xFFFFFF,
-                    trial % 3 == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFFF : 0, trial % 2 == 0};
+                    trial % 3 == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFFF : 0, trial % 2 == 0,
+                    trial % 5 < 2};
     ShadeAffineSpan(span);
     span.target = portable.data();
     ShadeAffineSpanPortable(span);
@@ -348,7 +354,7 @@ TEST(AffineSpan, SkippingDeadBlocksChangesNoPixel) {
     AffineSpan span{skipping.data(), static_cast<int>(random() % 200), static_cast<std::uint32_t>(random()),
                     static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 0x30000) - 0x18000,
                     static_cast<std::uint32_t>(random() % 0x30000) - 0x18000, &texture, grey * 0x010101u, 0,
-                    true, live.data()};
+                    true, false, live.data()};
     ShadeAffineSpan(span);
     span.target = full.data();
     span.liveBlocks = nullptr;
