@@ -1,5 +1,6 @@
 #include "assets/frame_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "assets/fault.h"
@@ -94,6 +95,46 @@ void FrameDecoder::BuildLongCodeTree() {
   }
 }
 
+// Entry i: the steps the decoder takes where the next WideBits stream bits are i, first bit
+// lowest. The first step is settled when it is a table code or a tree walk that stops within
+// those bits. A second step is added when it is a table code whose entry is the same for every
+// continuation of the bits left: its length fits in them and no later code took any of its
+// table entries.
+void FrameDecoder::BuildWideTable() {
+  int entriesHeld[256] = {};
+  for (const TableEntry& entry : table_) {
+    if (entry.length != 0) ++entriesHeld[entry.symbol];
+  }
+  bool wholeCode[256];
+  for (int v = 0; v < 256; ++v) {
+    wholeCode[v] = entriesHeld[v] != 0 && entriesHeld[v] == 1 << (10 - codeLengths_[v]);
+  }
+  for (unsigned i = 0; i < (1u << WideBits); ++i) {
+    const TableEntry first = table_[i & 1023];
+    int symbol = first.symbol, length = first.length;
+    if (length == 0) {
+      int cursor = 0;
+      while (length < WideBits && nodes_[cursor].child[(i >> length) & 1] != 0) {
+        cursor = nodes_[cursor].child[(i >> length) & 1];
+        ++length;
+      }
+      if (length == WideBits) {  // the walk reads on past these bits
+        wide_[i] = {};
+        continue;
+      }
+      symbol = nodes_[cursor].symbol;
+    }
+    WideEntry entry = {static_cast<std::uint8_t>(length), 1, {static_cast<std::uint8_t>(symbol), 0}};
+    const TableEntry second = table_[(i >> length) & 1023];
+    if (second.length != 0 && second.length <= WideBits - length && wholeCode[second.symbol]) {
+      entry.symbol[1] = second.symbol;
+      entry.bits = static_cast<std::uint8_t>(entry.bits + second.length);
+      entry.count = 2;
+    }
+    wide_[i] = entry;
+  }
+}
+
 // Stream bits past the payload read as zero.
 int FrameDecoder::StreamBit(int bytePosition, int bitPosition) const {
   if (bytePosition >= payloadSize_) return 0;
@@ -133,38 +174,48 @@ std::uint8_t* FrameDecoder::Decode() {
   fault_.clear();
   BuildLookupTable();
   BuildLongCodeTree();
+  BuildWideTable();
 
   std::uint8_t* const out = DecodeBuffer;
-  const TableEntry* const table = table_;
+  const WideEntry* const wide = wide_;
   const int recordSize = recordSize_, payloadSize = payloadSize_;
   int count = 0;
   int bytePosition = 0;
   int bitPosition = 0;
   while (count < recordSize && bytePosition < payloadSize) {
-    // Runs of up to five table codes from one 8-byte window (at least 57 bits after the bit
-    // position, five codes take at most 50), while the window lies in the payload and five
-    // more bytes are wanted: no position check is needed inside a run.
-    while (count + 5 <= recordSize && bytePosition + 8 <= payloadSize) {
+    // Runs of up to four wide steps (at most 48 bits, eight symbols) from one 8-byte window (at
+    // least 57 bits after the bit position), while the window lies in the payload and more than
+    // eight bytes are wanted: no position check is needed inside a run.
+    while (count + 9 <= recordSize && bytePosition + 8 <= payloadSize) {
       std::uint64_t window;
       std::memcpy(&window, payload_ + bytePosition, 8);  // little-endian host
       window >>= bitPosition;
+      // A one-symbol step writes the byte after its symbol too; the run's end puts it back from
+      // a copy of the eight bytes after the run's first (which no recent store touched).
+      std::uint8_t* const first = out + count;
+      std::uint64_t after;
+      std::memcpy(&after, first + 1, 8);
       int used = bitPosition;
-      int run = 0;
-      for (; run < 5; ++run) {
-        const TableEntry entry = table[window & 1023];
-        if (entry.length == 0) break;
-        out[count + run] = entry.symbol;
-        window >>= entry.length;
-        used += entry.length;
+      int step = 0;
+      for (; step < 4; ++step) {
+        std::uint32_t entry;  // bits, count, symbols: little-endian host
+        std::memcpy(&entry, &wide[window & ((1u << WideBits) - 1)], 4);
+        if ((entry & 0xFF00) == 0) break;
+        const std::uint16_t symbols = static_cast<std::uint16_t>(entry >> 16);
+        std::memcpy(out + count, &symbols, 2);
+        count += (entry >> 8) & 255;
+        window >>= entry & 255;
+        used += entry & 255;
       }
-      count += run;
+      const int restored = std::max(static_cast<int>(out + count - first), 1);  // 1 to 8
+      first[restored] = static_cast<std::uint8_t>(after >> (8 * (restored - 1)));
       bytePosition += used >> 3;
       bitPosition = used & 7;
-      if (run < 5) break;
+      if (step < 4) break;
     }
     if (count >= recordSize || bytePosition >= payloadSize) break;
     // One code the general way: a table read with bytes past the payload as zero, or the tree.
-    const TableEntry entry = table[(StreamWindow(bytePosition) >> bitPosition) & 1023];
+    const TableEntry entry = table_[(StreamWindow(bytePosition) >> bitPosition) & 1023];
     if (entry.length != 0) {
       out[count++] = entry.symbol;
       bitPosition += entry.length;

@@ -89,6 +89,41 @@ TEST_F(DecoderTest, EntropyStageMatchesTheLiteralReadingOnRandomInput) {
   }
 }
 
+// The encoder's codes are prefix-free, so most stream positions decode two symbols per wide
+// step; damaged payloads, record sizes and code lengths then stop or derail the stream anywhere.
+TEST_F(DecoderTest, EntropyStageMatchesTheLiteralReadingOnDamagedEncoderFrames) {
+  std::mt19937 random(9);
+  for (int trial = 0; trial < 300; ++trial) {
+    Bytes record(1 + random() % 2500);
+    std::geometric_distribution<int> skewed(0.02 + 0.5 * (trial % 7) / 7.0);
+    for (auto& b : record) b = static_cast<std::uint8_t>(skewed(random));
+    Bytes frame = CodedFrameOf(record, 8 + trial % 25);
+    const int payload = static_cast<int>(frame.size()) - CodeTableBytes;
+    switch (trial % 5) {
+      case 0: break;
+      case 1:  // a few flipped payload bits
+        for (int k = 0; k < 3 && payload > 0; ++k) frame[CodeTableBytes + random() % payload] ^= 1 << (random() % 8);
+        break;
+      case 2:  // payload cut short, more bytes asked for than it holds
+        frame.resize(CodeTableBytes + random() % (payload + 1));
+        PutLittle32(&frame, 0, static_cast<std::uint32_t>(record.size() + random() % 40));
+        break;
+      case 3:  // one code length changed: the code is no longer prefix-free or complete
+        frame[1028 + record[random() % record.size()]] = static_cast<std::uint8_t>(random() % 33);
+        break;
+      default:  // a code word changed
+        PutLittle32(&frame, 4 + 4 * record[random() % record.size()], random());
+        break;
+    }
+    Bytes expected(3000, 0xA7);
+    std::fill(DecodeBuffer, DecodeBuffer + 3000, 0xA7);
+    ReferenceEntropyDecode(frame, expected.data());
+    AnimationFrameDecoder.Load(frame.data(), static_cast<int>(frame.size()));
+    ASSERT_NE(AnimationFrameDecoder.Decode(), nullptr);
+    ASSERT_EQ(Bytes(DecodeBuffer, DecodeBuffer + 3000), expected) << "trial " << trial;
+  }
+}
+
 int Log2(int d) {
   int l = 0;
   while ((1 << l) < d) ++l;
