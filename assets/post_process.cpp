@@ -6,6 +6,7 @@
 #include <immintrin.h>
 
 #include "assets/animation.h"
+#include "assets/cpu_features.h"
 #include "scenes/scene_vars.h"
 
 float LumaContrast = 1.2f;
@@ -83,8 +84,7 @@ __attribute__((target("avx512bw,avx512vbmi"))) void MapPixelsWide(const PixelMap
 }
 
 void MapPixels(const PixelMaps& maps, std::uint8_t* pixel, long count) {
-  static const bool wide = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-  if (wide) return MapPixelsWide(maps, pixel, count);
+  if (HasByteShuffles()) return MapPixelsWide(maps, pixel, count);
   for (long m = 0; m < count; ++m, pixel += 4) {
     for (int k = 0; k < 3; ++k) {
       if (maps.byte[k] != nullptr) pixel[k] = maps.byte[k][pixel[k]];
