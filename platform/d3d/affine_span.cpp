@@ -10,6 +10,27 @@
 
 namespace {
 
+// Positions on power-of-two textures step modulo 2^32 (modulus 0); on others they are kept in
+// [0, size << 16), where every sample and key test is the same as at any position a multiple of
+// the texture size away.
+std::uint32_t TexelModulus(int size, bool powerOfTwo) { return powerOfTwo ? 0 : static_cast<std::uint32_t>(size) << 16; }
+
+std::uint32_t Advance(std::uint32_t s, std::uint32_t ds, std::uint32_t modulus) {
+  s += ds;
+  return modulus && s >= modulus ? s - modulus : s;
+}
+
+std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
+  return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
+}
+
+__attribute__((target("avx2"))) inline __m256i StepLanes(__m256i s, __m256i step, std::uint32_t modulus) {
+  s = _mm256_add_epi32(s, step);
+  if (!modulus) return s;
+  __m256i over = _mm256_cmpgt_epi32(s, _mm256_set1_epi32(static_cast<int>(modulus - 1)));
+  return _mm256_sub_epi32(s, _mm256_and_si256(over, _mm256_set1_epi32(static_cast<int>(modulus))));
+}
+
 // True when eight pixels from position (s, t) on, stepping (ds, dt), sample only dead blocks.
 bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
   std::int32_t iA = static_cast<std::int32_t>(s) >> 16, iB = static_cast<std::int32_t>(s + 7 * span.ds) >> 16;
@@ -32,9 +53,10 @@ bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
 // back from the widened copy, which narrows to the stored value exactly.
 __attribute__((target("avx2"))) inline __m256i KeyedLanes(const Texture& texture, int rowShift, __m256i s, __m256i t) {
   const __m256i half = _mm256_set1_epi32(0x8000);
-  __m256i x = _mm256_and_si256(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), _mm256_set1_epi32(texture.width() - 1));
-  __m256i y = _mm256_and_si256(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), _mm256_set1_epi32(texture.height() - 1));
-  __m256i index = _mm256_add_epi32(_mm256_sll_epi32(y, _mm_cvtsi32_si128(rowShift)), x);
+  const bool p2 = texture.powerOfTwo();
+  __m256i x = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), texture.width(), p2);
+  __m256i y = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), texture.height(), p2);
+  __m256i index = TexelIndex(texture, rowShift, x, y);
   __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texture.widened()), index, 4);
   __m256i value = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800)),
                                                   _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0))),
@@ -47,32 +69,32 @@ __attribute__((target("avx2"))) inline __m256i KeyedLanes(const Texture& texture
 __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span) {
   const Texture& texture = *span.texture;
   const int rowShift = RowShift(texture);
-  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   std::uint32_t d = span.diffuse;
   const __m256i diffuse = _mm256_set1_epi64x(static_cast<long long>(
       (std::uint64_t{(d & 0xFF) + 1}) | (std::uint64_t{((d >> 8) & 0xFF) + 1} << 16) |
       (std::uint64_t{((d >> 16) & 0xFF) + 1} << 32)));
   const __m256i specular = _mm256_set1_epi32(static_cast<int>(span.specular));
-  __m256i s = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(span.s)),
-                               _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int>(span.ds))));
-  __m256i t = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(span.t)),
-                               _mm256_mullo_epi32(lane, _mm256_set1_epi32(static_cast<int>(span.dt))));
-  const __m256i sStep = _mm256_set1_epi32(static_cast<int>(span.ds * 8));
-  const __m256i tStep = _mm256_set1_epi32(static_cast<int>(span.dt * 8));
+  const std::uint32_t sModulus = TexelModulus(texture.width(), texture.powerOfTwo());
+  const std::uint32_t tModulus = TexelModulus(texture.height(), texture.powerOfTwo());
+  alignas(32) std::uint32_t sLanes[8], tLanes[8];
+  sLanes[0] = span.s;
+  tLanes[0] = span.t;
+  for (int k = 1; k < 8; ++k) {
+    sLanes[k] = Advance(sLanes[k - 1], span.ds, sModulus);
+    tLanes[k] = Advance(tLanes[k - 1], span.dt, tModulus);
+  }
+  __m256i s = _mm256_load_si256(reinterpret_cast<const __m256i*>(sLanes));
+  __m256i t = _mm256_load_si256(reinterpret_cast<const __m256i*>(tLanes));
+  const std::uint32_t sEight = Steps(span.ds, 8, sModulus), tEight = Steps(span.dt, 8, tModulus);
+  const __m256i sStep = _mm256_set1_epi32(static_cast<int>(sEight));
+  const __m256i tStep = _mm256_set1_epi32(static_cast<int>(tEight));
   int i = 0;
   std::uint32_t sFirst = span.s, tFirst = span.t;
-  for (; i + 8 <= span.count; i += 8, sFirst += 8 * span.ds, tFirst += 8 * span.dt) {
-    if (span.liveBlocks && EightPixelsDead(span, sFirst, tFirst)) {
-      s = _mm256_add_epi32(s, sStep);
-      t = _mm256_add_epi32(t, tStep);
-      continue;
-    }
+  for (; i + 8 <= span.count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
+                               s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
+    if (span.liveBlocks && EightPixelsDead(span, sFirst, tFirst)) continue;
     __m256i keyed = span.colourKey ? KeyedLanes(texture, rowShift, s, t) : _mm256_setzero_si256();
-    if (span.colourKey && _mm256_movemask_epi8(keyed) == -1) {
-      s = _mm256_add_epi32(s, sStep);
-      t = _mm256_add_epi32(t, tStep);
-      continue;
-    }
+    if (span.colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
     __m256i low, high;
     SampleBilinear8(texture, rowShift, s, t, low, high);
     low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
@@ -87,8 +109,6 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
       out = _mm_blendv_epi8(out, existing, _mm256_castsi256_si128(keyed16));
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(target), out);
-    s = _mm256_add_epi32(s, sStep);
-    t = _mm256_add_epi32(t, tStep);
   }
   if (i < span.count) {
     // The last few pixels as a full step through a scratch copy.
@@ -109,8 +129,10 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
 }  // namespace
 
 void ShadeAffineSpanPortable(const AffineSpan& span) {
+  const std::uint32_t sModulus = TexelModulus(span.texture->width(), span.texture->powerOfTwo());
+  const std::uint32_t tModulus = TexelModulus(span.texture->height(), span.texture->powerOfTwo());
   std::uint32_t s = span.s, t = span.t;
-  for (int i = 0; i < span.count; ++i, s += span.ds, t += span.dt) {
+  for (int i = 0; i < span.count; ++i, s = Advance(s, span.ds, sModulus), t = Advance(t, span.dt, tModulus)) {
     if (span.colourKey && KeyedTexel(*span.texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t))) continue;
     std::uint32_t texel = SampleBilinear(*span.texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t));
     std::uint32_t colour = AddSaturated(Modulate(texel, span.diffuse), span.specular);

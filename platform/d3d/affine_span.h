@@ -1,4 +1,4 @@
-// The hot loop of screen quads: an affine, flat-coloured span over a power-of-two texture with
+// The hot loop of screen quads: an affine, flat-coloured span over a texture with
 // bilinear sampling, source colour key, modulate, specular add and optional additive blending, no
 // depth.
 // An AVX2 version does 8 pixels a step where the processor has it; both versions give the same
@@ -12,9 +12,11 @@
 struct AffineSpan {
   std::uint16_t* target;  // first pixel of the span
   int count;
-  std::uint32_t s, t;     // 16.16 texel position of the first pixel (half-texel taken off)
-  std::uint32_t ds, dt;   // per pixel, modulo 2^32
-  const Texture* texture; // power-of-two sizes
+  // 16.16 texel position of the first pixel (half-texel taken off) and its step per pixel: modulo
+  // 2^32 on power-of-two sizes, else in [0, size << 16).
+  std::uint32_t s, t;
+  std::uint32_t ds, dt;
+  const Texture* texture;
   std::uint32_t diffuse;  // 0x00RRGGBB
   std::uint32_t specular; // added after modulate; 0 when off
   bool additive;

@@ -1,5 +1,5 @@
-// AVX2 pieces shared by the span loops that do eight pixels a step: bilinear samples of a
-// power-of-two texture as 16-bit channel lanes, and R5G6B5 widening and narrowing. The pixel
+// AVX2 pieces shared by the span loops that do eight pixels a step: bilinear samples as 16-bit
+// channel lanes, and R5G6B5 widening and narrowing. The pixel
 // values are the scalar routines' (sampler.h, texture.h) bit for bit. Only for functions
 // compiled for AVX2.
 #pragma once
@@ -8,8 +8,9 @@
 
 #include "platform/d3d/texture.h"
 
-// log2 of a power-of-two texture's width: texel rows are that many bits apart.
+// log2 of a power-of-two texture's width: texel rows are that many bits apart (0 for other sizes).
 inline int RowShift(const Texture& texture) {
+  if (!texture.powerOfTwo()) return 0;
   int n = 0;
   while ((1 << n) < texture.width()) ++n;
   return n;
@@ -47,26 +48,40 @@ __attribute__((target("avx2"))) inline __m128i Narrow565(__m256i c) {
   return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
 }
 
-// Bilinear samples at eight 16.16 positions (s, t) of a power-of-two texture, as 16-bit channel
-// lanes: low holds pixels 0, 1, 4, 5 and high pixels 2, 3, 6, 7 (the order unpacking gives, which
-// _mm256_packus_epi16(low, high) undoes).
+// Texel columns (or rows) wrapped onto 0 .. size - 1: any value on power-of-two sizes, values in
+// [-size, 2 * size) on others.
+__attribute__((target("avx2"))) inline __m256i WrapLanes(__m256i i, int size, bool powerOfTwo) {
+  if (powerOfTwo) return _mm256_and_si256(i, _mm256_set1_epi32(size - 1));
+  const __m256i n = _mm256_set1_epi32(size);
+  i = _mm256_add_epi32(i, _mm256_and_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), i), n));
+  return _mm256_sub_epi32(i, _mm256_and_si256(_mm256_cmpgt_epi32(i, _mm256_set1_epi32(size - 1)), n));
+}
+
+// Index of texel (x, y) in the texture's rows.
+__attribute__((target("avx2"))) inline __m256i TexelIndex(const Texture& texture, int rowShift, __m256i x, __m256i y) {
+  __m256i row = texture.powerOfTwo() ? _mm256_sll_epi32(y, _mm_cvtsi32_si128(rowShift))
+                                     : _mm256_mullo_epi32(y, _mm256_set1_epi32(texture.width()));
+  return _mm256_add_epi32(row, x);
+}
+
+// Bilinear samples at eight 16.16 positions (s, t), as 16-bit channel lanes: low holds pixels
+// 0, 1, 4, 5 and high pixels 2, 3, 6, 7 (the order unpacking gives, which
+// _mm256_packus_epi16(low, high) undoes). Positions on textures of other sizes than powers of two
+// lie within one texture size of the texture.
 __attribute__((target("avx2"))) inline void SampleBilinear8(const Texture& texture, int rowShift, __m256i s,
                                                            __m256i t, __m256i& low, __m256i& high) {
   const int* texels = reinterpret_cast<const int*>(texture.widened());
-  const __m256i widthMask = _mm256_set1_epi32(texture.width() - 1);
-  const __m256i heightMask = _mm256_set1_epi32(texture.height() - 1);
+  const int w = texture.width(), h = texture.height();
+  const bool p2 = texture.powerOfTwo();
   const __m256i one = _mm256_set1_epi32(1), byte = _mm256_set1_epi32(0xFF);
   const __m256i full = _mm256_set1_epi16(256), zero = _mm256_setzero_si256();
-  const __m128i shift = _mm_cvtsi32_si128(rowShift);
-  __m256i x0 = _mm256_and_si256(_mm256_srai_epi32(s, 16), widthMask);
-  __m256i x1 = _mm256_and_si256(_mm256_add_epi32(x0, one), widthMask);
-  __m256i y0 = _mm256_and_si256(_mm256_srai_epi32(t, 16), heightMask);
-  __m256i y1 = _mm256_and_si256(_mm256_add_epi32(y0, one), heightMask);
-  __m256i row0 = _mm256_sll_epi32(y0, shift), row1 = _mm256_sll_epi32(y1, shift);
-  __m256i t00 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, x0), 4);
-  __m256i t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, x1), 4);
-  __m256i t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, x0), 4);
-  __m256i t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, x1), 4);
+  __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
+  __m256i x0 = WrapLanes(i, w, p2), x1 = WrapLanes(_mm256_add_epi32(i, one), w, p2);
+  __m256i y0 = WrapLanes(j, h, p2), y1 = WrapLanes(_mm256_add_epi32(j, one), h, p2);
+  __m256i t00 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x0, y0), 4);
+  __m256i t01 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x1, y0), 4);
+  __m256i t10 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x0, y1), 4);
+  __m256i t11 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x1, y1), 4);
   __m256i fsLow, fsHigh, ftLow, ftHigh;
   SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(s, 8), byte), fsLow, fsHigh);
   SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(t, 8), byte), ftLow, ftHigh);

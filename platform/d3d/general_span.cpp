@@ -55,6 +55,15 @@ __attribute__((target("avx2"))) inline __m128i TexelPositions4(__m256d u, int si
   return _mm_sub_epi32(_mm256_cvttpd_epi32(_mm256_floor_pd(scaled)), _mm_set1_epi32(32768));
 }
 
+// True when every lane's texel lies within one texture size of the texture, as wide sampling of
+// other sizes than powers of two needs (broken coordinates can land anywhere).
+__attribute__((target("avx2"))) inline bool WithinOneWrap(__m256i s, int size) {
+  __m256i i = _mm256_srai_epi32(s, 16);
+  __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(-size), i),
+                                    _mm256_cmpgt_epi32(i, _mm256_set1_epi32(2 * size - 2)));
+  return _mm256_testz_si256(outside, outside);
+}
+
 __attribute__((target("avx2"))) inline __m256i Join(__m128i low, __m128i high) {
   return _mm256_set_m128i(high, low);
 }
@@ -64,8 +73,8 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
   std::uint16_t* row = target.colour + span.y * target.width;
   std::uint16_t* depthRow = target.depth + span.y * target.width;
   const Texture* texture = settings.texture;
-  // Keys and other texture sizes are finished one pixel at a time.
-  const bool sampleWide = texture && texture->powerOfTwo() && !settings.colourKey;
+  // Keyed textures are finished one pixel at a time.
+  const bool sampleWide = texture && !settings.colourKey;
   const int rowShift = sampleWide ? RowShift(*texture) : 0;
   const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
   const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
@@ -105,7 +114,9 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
       t = Join(TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[0]), w[0]), texture->height()),
                TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[1]), w[1]), texture->height()));
     }
-    if (texture && !sampleWide) {
+    bool wrapsWide = texture && (texture->powerOfTwo() ||
+                                 (WithinOneWrap(s, texture->width()) && WithinOneWrap(t, texture->height())));
+    if (texture && !(sampleWide && wrapsWide)) {
       alignas(32) std::uint32_t d[8], sp[8];
       alignas(32) std::int32_t ss[8], tt[8];
       _mm256_store_si256(reinterpret_cast<__m256i*>(d), diffuse);

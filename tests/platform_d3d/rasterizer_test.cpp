@@ -308,25 +308,38 @@ TEST_F(Threads, PicturesAreTheSameForEveryThreadCount) {
   EXPECT_GT(changes, 640 * 480 / 5);
 }
 
-TEST(AffineSpan, WideLoopMatchesPortableLoop) {
-  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
-  Texture texture(32, 16);
-  std::mt19937 random(11);
-  for (int i = 0; i < 32 * 16; ++i) texture.pixels()[i] = static_cast<std::uint16_t>(random());
-  // Keyed trials: some eight-pixel steps wholly keyed, some partly, edge values included.
-  for (int i = 0; i < 32 * 16; i += 3) texture.pixels()[i] = static_cast<std::uint16_t>(0xF800 + random() % 3);
-  for (int i = 0; i < 32 * 8; ++i) texture.pixels()[i] = 0xF801;
+// Random texels with keyed ones among them: some eight-pixel steps wholly keyed, some partly,
+// edge values of the key included.
+Texture KeyedRandomTexture(int width, int height, std::mt19937& random) {
+  Texture texture(width, height);
+  int size = width * height;
+  for (int i = 0; i < size; ++i) texture.pixels()[i] = static_cast<std::uint16_t>(random());
+  for (int i = 0; i < size; i += 3) texture.pixels()[i] = static_cast<std::uint16_t>(0xF800 + random() % 3);
+  for (int i = 0; i < size / 2; ++i) texture.pixels()[i] = 0xF801;
   texture.sourceKeyLow = 0xF800;
   texture.sourceKeyHigh = 0xF801;
   texture.Widen();
-  for (int trial = 0; trial < 400; ++trial) {
+  return texture;
+}
+
+TEST(AffineSpan, WideLoopMatchesPortableLoop) {
+  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
+  std::mt19937 random(11);
+  Texture powerOfTwo = KeyedRandomTexture(32, 16, random), odd = KeyedRandomTexture(24, 10, random);
+  for (int trial = 0; trial < 800; ++trial) {
+    const Texture& texture = trial % 2 ? odd : powerOfTwo;
+    // Positions on other sizes than powers of two stay within one texture size.
+    auto position = [&](int size, std::uint32_t value) {
+      return texture.powerOfTwo() ? value : value % (static_cast<std::uint32_t>(size) << 16);
+    };
     std::vector<std::uint16_t> wide(61), portable(61);
     for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = portable[i] = static_cast<std::uint16_t>(random());
-    AffineSpan span{wide.data(), static_cast<int>(random() % 61), static_cast<std::uint32_t>(random()),
-                    static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000,
-                    static_cast<std::uint32_t>(random() % 0x40000) - 0x20000, &texture,
+    AffineSpan span{wide.data(), static_cast<int>(random() % 61), position(texture.width(), random()),
+                    position(texture.height(), random()),
+                    position(texture.width(), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000),
+                    position(texture.height(), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000), &texture,
                     static_cast<std::uint32_t>(random()) & 0xFFFFFF,
-                    trial % 3 == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFFF : 0, trial % 2 == 0,
+                    trial % 3 == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFFF : 0, trial % 4 < 2,
                     trial % 5 < 2};
     ShadeAffineSpan(span);
     span.target = portable.data();
