@@ -1,6 +1,7 @@
 #include "assets/frame_reconstruction.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include <immintrin.h>
 
@@ -85,6 +86,30 @@ void Store(void* bytes, Vector v) {
   std::memcpy(bytes, &v, sizeof v);
 }
 
+// The vertical pass's runs of one block row, 32 columns at a time in 16-bit lanes; returns the
+// columns done.
+template <bool SignedSamples>
+__attribute__((target("avx512bw,avx512vbmi"))) int InterpolateColumnsWide(
+    const std::uint8_t* top, const std::uint8_t* bottom, int width, int blockHeight, int shift,
+    bool vertical, std::uint8_t* rows) {
+  const __m128i count = _mm_cvtsi32_si128(shift);
+  const auto widen = [](const std::uint8_t* bytes) __attribute__((target("avx512bw"))) {
+    const __m256i samples = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+    return SignedSamples ? _mm512_cvtepi8_epi16(samples) : _mm512_cvtepu8_epi16(samples);
+  };
+  int x = 0;
+  for (; x + 32 <= width; x += 32) {
+    const __m512i a = widen(top + x);
+    const __m512i step = vertical ? _mm512_sub_epi16(widen(bottom + x), a) : _mm512_setzero_si512();
+    __m512i accumulator = _mm512_sll_epi16(a, count);
+    for (int k = 0; k < blockHeight; ++k, accumulator = _mm512_add_epi16(accumulator, step)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows + k * width + x),
+                          _mm512_cvtepi16_epi8(_mm512_sra_epi16(accumulator, count)));
+    }
+  }
+  return x;
+}
+
 // Vertical pass: between scratch rows j and j + 1, blockHeight rows of W pixels into the plane.
 // Luma scratch bytes are read unsigned, chroma ones signed. Row k of a run is a + floor(k (b - a)
 // / 2^L), which is what k steps of the 16.16 accumulator give; eight columns at a time keep
@@ -97,7 +122,9 @@ void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int 
     const std::uint8_t* top = scratch + j * width;
     const std::uint8_t* bottom = top + width;
     std::uint8_t* rows = plane + j * blockHeight * width;
-    int x = 0;
+    int x = HasByteShuffles() ? InterpolateColumnsWide<std::is_signed_v<Sample>>(
+                                    top, bottom, width, blockHeight, shift, vertical, rows)
+                              : 0;
     for (; x + 8 <= width; x += 8) {
       const Shorts8 a = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
       const Shorts8 step = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8) - a
