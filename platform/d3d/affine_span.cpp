@@ -49,23 +49,6 @@ bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
   return true;
 }
 
-// All-ones lanes where the texel nearest (s, t) is within the source key; texel values are read
-// back from the widened copy, which narrows to the stored value exactly.
-__attribute__((target("avx2"))) inline __m256i KeyedLanes(const Texture& texture, int rowShift, __m256i s, __m256i t) {
-  const __m256i half = _mm256_set1_epi32(0x8000);
-  const bool p2 = texture.powerOfTwo();
-  __m256i x = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), texture.width(), p2);
-  __m256i y = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), texture.height(), p2);
-  __m256i index = TexelIndex(texture, rowShift, x, y);
-  __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texture.widened()), index, 4);
-  __m256i value = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800)),
-                                                  _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0))),
-                                  _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F)));
-  __m256i belowLow = _mm256_cmpgt_epi32(_mm256_set1_epi32(texture.sourceKeyLow), value);
-  __m256i aboveHigh = _mm256_cmpgt_epi32(value, _mm256_set1_epi32(texture.sourceKeyHigh));
-  return _mm256_xor_si256(_mm256_or_si256(belowLow, aboveHigh), _mm256_set1_epi32(-1));
-}
-
 __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span) {
   const Texture& texture = *span.texture;
   const int rowShift = RowShift(texture);

@@ -1,5 +1,5 @@
 // AVX2 pieces shared by the span loops that do eight pixels a step: bilinear samples as 16-bit
-// channel lanes, and R5G6B5 widening and narrowing. The pixel
+// channel lanes, source-key tests, and R5G6B5 widening and narrowing. The pixel
 // values are the scalar routines' (sampler.h, texture.h) bit for bit. Only for functions
 // compiled for AVX2.
 #pragma once
@@ -68,8 +68,9 @@ __attribute__((target("avx2"))) inline __m256i TexelIndex(const Texture& texture
 // 0, 1, 4, 5 and high pixels 2, 3, 6, 7 (the order unpacking gives, which
 // _mm256_packus_epi16(low, high) undoes). Positions on textures of other sizes than powers of two
 // lie within one texture size of the texture.
-__attribute__((target("avx2"))) inline void SampleBilinear8(const Texture& texture, int rowShift, __m256i s,
-                                                           __m256i t, __m256i& low, __m256i& high) {
+__attribute__((target("avx2"), always_inline)) inline void SampleBilinear8(const Texture& texture, int rowShift,
+                                                                          __m256i s, __m256i t, __m256i& low,
+                                                                          __m256i& high) {
   const int* texels = reinterpret_cast<const int*>(texture.widened());
   const int w = texture.width(), h = texture.height();
   const bool p2 = texture.powerOfTwo();
@@ -93,4 +94,21 @@ __attribute__((target("avx2"))) inline void SampleBilinear8(const Texture& textu
   __m256i botHigh = Lerp16(_mm256_unpackhi_epi8(t10, zero), _mm256_unpackhi_epi8(t11, zero), fsHigh, gsHigh);
   low = Lerp16(topLow, botLow, ftLow, gtLow);
   high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
+}
+
+// All-ones lanes where the texel nearest (s, t) is within the source key; texel values are read
+// back from the widened copy, which narrows to the stored value exactly.
+__attribute__((target("avx2"))) inline __m256i KeyedLanes(const Texture& texture, int rowShift, __m256i s, __m256i t) {
+  const __m256i half = _mm256_set1_epi32(0x8000);
+  const bool p2 = texture.powerOfTwo();
+  __m256i x = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), texture.width(), p2);
+  __m256i y = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), texture.height(), p2);
+  __m256i index = TexelIndex(texture, rowShift, x, y);
+  __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texture.widened()), index, 4);
+  __m256i value = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800)),
+                                                  _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0))),
+                                  _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F)));
+  __m256i belowLow = _mm256_cmpgt_epi32(_mm256_set1_epi32(texture.sourceKeyLow), value);
+  __m256i aboveHigh = _mm256_cmpgt_epi32(value, _mm256_set1_epi32(texture.sourceKeyHigh));
+  return _mm256_xor_si256(_mm256_or_si256(belowLow, aboveHigh), _mm256_set1_epi32(-1));
 }

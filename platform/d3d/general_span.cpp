@@ -73,9 +73,7 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
   std::uint16_t* row = target.colour + span.y * target.width;
   std::uint16_t* depthRow = target.depth + span.y * target.width;
   const Texture* texture = settings.texture;
-  // Keyed textures are finished one pixel at a time.
-  const bool sampleWide = texture && !settings.colourKey;
-  const int rowShift = sampleWide ? RowShift(*texture) : 0;
+  const int rowShift = texture ? RowShift(*texture) : 0;
   const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
   const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
@@ -114,9 +112,10 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
       t = Join(TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[0]), w[0]), texture->height()),
                TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[1]), w[1]), texture->height()));
     }
+    // Broken coordinates on other sizes than powers of two are finished one pixel at a time.
     bool wrapsWide = texture && (texture->powerOfTwo() ||
                                  (WithinOneWrap(s, texture->width()) && WithinOneWrap(t, texture->height())));
-    if (texture && !(sampleWide && wrapsWide)) {
+    if (texture && !wrapsWide) {
       alignas(32) std::uint32_t d[8], sp[8];
       alignas(32) std::int32_t ss[8], tt[8];
       _mm256_store_si256(reinterpret_cast<__m256i*>(d), diffuse);
@@ -127,6 +126,16 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
         if (visible[k]) FinishPixel(settings, row + first + k, depthRow + first + k, {depth[k], ss[k], tt[k], d[k], sp[k]});
       }
       continue;
+    }
+    if (texture && settings.colourKey) {
+      alignas(32) std::int32_t keyed[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(keyed), KeyedLanes(*texture, rowShift, s, t));
+      bool any = false;
+      for (int k = 0; k < count; ++k) {
+        visible[k] &= !keyed[k];
+        any |= visible[k];
+      }
+      if (!any) continue;
     }
     __m256i colour = diffuse;
     if (texture) {

@@ -1,7 +1,7 @@
 // Spans that the flat affine loop does not take: lit meshes with depth, Gouraud colours and
 // perspective-correct texture coordinates, keyed or not. The AVX2 version shades eight pixels
-// a step in the same double and 8-bit arithmetic (keyed textures are sampled one pixel at a
-// time), so both versions give the same pixels bit for bit.
+// a step in the same double and 8-bit arithmetic, so both versions give the same pixels bit
+// for bit.
 #pragma once
 
 #include "platform/d3d/pixel_pipeline.h"
