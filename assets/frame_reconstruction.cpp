@@ -33,6 +33,45 @@ std::uint8_t RunSample(int a, int b, int shift, int k) {
   return static_cast<std::uint8_t>(a + ((k * (b - a)) >> shift));
 }
 
+// Bytes index[0..31] of row, signed, times factor, in 16-bit lanes.
+__attribute__((target("avx512bw,avx512vbmi"))) __m512i PickSamples(__m512i index, __m512i row,
+                                                                    __m512i factor) {
+  // The masked forms: the plain ones start from undefined registers, which the compiler warns of.
+  const __m256i picked =
+      _mm512_maskz_extracti64x4_epi64(0xF, _mm512_maskz_permutexvar_epi8(~0ull, index, row), 0);
+  return _mm512_mullo_epi16(_mm512_cvtepi8_epi16(picked), factor);
+}
+
+// One row of the horizontal pass, 32 pixels at a time in 16-bit lanes: each lane picks its
+// block's two samples with a byte permute. Returns the pixels done.
+template <int Shift>
+__attribute__((target("avx512bw,avx512vbmi"))) int InterpolateRowWide(const std::uint8_t* samples,
+                                                                         int width, int columns,
+                                                                         int scale,
+                                                                         std::uint8_t* out) {
+  alignas(64) std::uint8_t left[64], right[64];
+  alignas(64) std::int16_t position[32];
+  for (int lane = 0; lane < 64; ++lane) {
+    left[lane] = static_cast<std::uint8_t>((lane & 31) >> Shift);
+    right[lane] = static_cast<std::uint8_t>(left[lane] + 1);
+  }
+  for (int lane = 0; lane < 32; ++lane) position[lane] = static_cast<std::int16_t>(lane & ((1 << Shift) - 1));
+  const __m512i leftIndex = _mm512_load_si512(left), rightIndex = _mm512_load_si512(right);
+  const __m512i k = _mm512_load_si512(position), factor = _mm512_set1_epi16(static_cast<short>(scale));
+  const __m128i shift = _mm_cvtsi32_si128(Shift);
+  int x = 0;
+  for (; x + 32 <= width; x += 32) {
+    const int first = x >> Shift, available = columns + 1 - first;  // samples left in the row
+    const __mmask64 inRow = available >= 64 ? ~0ull : (1ull << available) - 1;
+    const __m512i row = _mm512_maskz_loadu_epi8(inRow, samples + first);
+    const __m512i a = PickSamples(leftIndex, row, factor), b = PickSamples(rightIndex, row, factor);
+    const __m512i value =
+        _mm512_add_epi16(a, _mm512_sra_epi16(_mm512_mullo_epi16(k, _mm512_sub_epi16(b, a)), shift));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm512_maskz_cvtepi16_epi8(~0u, value));
+  }
+  return x;
+}
+
 // Horizontal pass of a grid of (W / 2^Shift + 1) x rows samples into scratch rows of W bytes;
 // scale 4 turns quarter luma values into luma. The block width is a constant of each instance,
 // so that the run of every block unrolls.
@@ -41,10 +80,13 @@ void InterpolateGridRows(const std::uint8_t* grid, int width, int rows, int scal
                          std::uint8_t* scratch) {
   constexpr int BlockWidth = 1 << Shift;
   const int columns = width / BlockWidth;
+  const bool wide = HasByteShuffles();
   for (int j = 0; j < rows; ++j) {
-    const auto* samples = reinterpret_cast<const std::int8_t*>(grid + j * (columns + 1));
+    const std::uint8_t* row = grid + j * (columns + 1);
+    const auto* samples = reinterpret_cast<const std::int8_t*>(row);
     std::uint8_t* out = scratch + j * width;
-    for (int i = 0; i < columns; ++i) {
+    const int done = wide ? InterpolateRowWide<Shift>(row, width, columns, scale, out) : 0;
+    for (int i = done >> Shift; i < columns; ++i) {
       const int a = scale * samples[i], b = scale * samples[i + 1];
       for (int k = 0; k < BlockWidth; ++k) out[i * BlockWidth + k] = RunSample(a, b, Shift, k);
     }
@@ -86,6 +128,13 @@ void Store(void* bytes, Vector v) {
   std::memcpy(bytes, &v, sizeof v);
 }
 
+// 32 scratch bytes in 16-bit lanes.
+template <bool SignedSamples>
+__attribute__((target("avx512bw"))) __m512i WidenSamples(const std::uint8_t* bytes) {
+  const __m256i samples = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+  return SignedSamples ? _mm512_cvtepi8_epi16(samples) : _mm512_cvtepu8_epi16(samples);
+}
+
 // The vertical pass's runs of one block row, 32 columns at a time in 16-bit lanes; returns the
 // columns done.
 template <bool SignedSamples>
@@ -93,18 +142,15 @@ __attribute__((target("avx512bw,avx512vbmi"))) int InterpolateColumnsWide(
     const std::uint8_t* top, const std::uint8_t* bottom, int width, int blockHeight, int shift,
     bool vertical, std::uint8_t* rows) {
   const __m128i count = _mm_cvtsi32_si128(shift);
-  const auto widen = [](const std::uint8_t* bytes) __attribute__((target("avx512bw"))) {
-    const __m256i samples = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
-    return SignedSamples ? _mm512_cvtepi8_epi16(samples) : _mm512_cvtepu8_epi16(samples);
-  };
   int x = 0;
   for (; x + 32 <= width; x += 32) {
-    const __m512i a = widen(top + x);
-    const __m512i step = vertical ? _mm512_sub_epi16(widen(bottom + x), a) : _mm512_setzero_si512();
+    const __m512i a = WidenSamples<SignedSamples>(top + x);
+    const __m512i step = vertical ? _mm512_sub_epi16(WidenSamples<SignedSamples>(bottom + x), a)
+                                  : _mm512_setzero_si512();
     __m512i accumulator = _mm512_sll_epi16(a, count);
     for (int k = 0; k < blockHeight; ++k, accumulator = _mm512_add_epi16(accumulator, step)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows + k * width + x),
-                          _mm512_cvtepi16_epi8(_mm512_sra_epi16(accumulator, count)));
+                          _mm512_maskz_cvtepi16_epi8(~0u, _mm512_sra_epi16(accumulator, count)));
     }
   }
   return x;
@@ -157,7 +203,7 @@ __attribute__((target("avx512bw,avx512vbmi"))) int InterleavePixelsWide(
     planes = _mm512_inserti32x4(planes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + p)), 1);
     planes = _mm512_inserti32x4(planes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + p)), 2);
     _mm512_mask_storeu_epi8(picture + 4 * p, 0x7777777777777777ull,
-                            _mm512_permutexvar_epi8(permute, planes));
+                            _mm512_maskz_permutexvar_epi8(~0ull, permute, planes));
   }
   return p;
 }
