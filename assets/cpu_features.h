@@ -1,6 +1,12 @@
 // What the processor offers beyond the x86-64 baseline the demo is built for; the routines that
-// use more (AVX-512 byte permutes) check here once and otherwise take their plain path.
+// use more (AVX-512 gathers and byte permutes) check here once and otherwise take their plain path.
 #pragma once
+
+// AVX-512 F and BW: 64-byte vectors, gathers, byte-granular masks.
+inline bool HasWideVectors() {
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  return has;
+}
 
 // AVX-512 BW and VBMI: 64-byte vectors with byte-granular masks and byte permutes.
 inline bool HasByteShuffles() {
