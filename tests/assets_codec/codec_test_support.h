@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/animation.h"
+#include "assets/cpu_features.h"
 #include "assets/frame_decoder.h"
 #include "tools/anim/prefix_code.h"
 
@@ -45,3 +46,14 @@ class DecoderTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_EQ(InitAnimationDecoder(), 1); }
 };
+
+// Runs check once on the AVX-512 paths (where the processor has them) and once on the plain ones.
+template <typename Check>
+void OnBothVectorPaths(Check check) {
+  for (const bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "AVX-512 paths" : "plain paths");
+    WideVectorsAllowed = wide;
+    check();
+  }
+  WideVectorsAllowed = true;
+}

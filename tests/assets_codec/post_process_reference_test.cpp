@@ -50,35 +50,39 @@ class PostProcessReferenceTest : public ::testing::Test {
 };
 
 TEST_F(PostProcessReferenceTest, AdjustWalksMatchOnRandomRectanglesAndWidths) {
-  for (int trial = 0; trial < 60; ++trial) {
-    const int widths[] = {256, 128, 1, 17, 255, 300, 32767};
-    FrameWidth = widths[trial % 7];
-    const int x0 = static_cast<int>(random_() % 300) - 20, y0 = static_cast<int>(random_() % 300) - 20;
-    const int x1 = x0 + static_cast<int>(random_() % 280), y1 = y0 + static_cast<int>(random_() % 280);
-    const float a = 0.2f + (random_() % 100) / 50.0f, b = -2.0f + (random_() % 100) / 25.0f;
-    const int plane = trial % 3;
-    if (plane == 0) {
-      ReferenceMap(LumaMapOf(a, b).data(), expected_.data(), 0, x0, y0, x1, y1);
-      AdjustLuma(a, b, DecodedPicture, x0, y0, x1, y1);
-    } else {
-      ReferenceMap(ChromaMapOf(a, b * 8.0f).data(), expected_.data(), plane, x0, y0, x1, y1);
-      AdjustChroma(a, b * 8.0f, DecodedPicture + plane, x0, y0, x1, y1);
+  OnBothVectorPaths([this] {
+    for (int trial = 0; trial < 60; ++trial) {
+      const int widths[] = {256, 128, 1, 17, 255, 300, 32767};
+      FrameWidth = widths[trial % 7];
+      const int x0 = static_cast<int>(random_() % 300) - 20, y0 = static_cast<int>(random_() % 300) - 20;
+      const int x1 = x0 + static_cast<int>(random_() % 280), y1 = y0 + static_cast<int>(random_() % 280);
+      const float a = 0.2f + (random_() % 100) / 50.0f, b = -2.0f + (random_() % 100) / 25.0f;
+      const int plane = trial % 3;
+      if (plane == 0) {
+        ReferenceMap(LumaMapOf(a, b).data(), expected_.data(), 0, x0, y0, x1, y1);
+        AdjustLuma(a, b, DecodedPicture, x0, y0, x1, y1);
+      } else {
+        ReferenceMap(ChromaMapOf(a, b * 8.0f).data(), expected_.data(), plane, x0, y0, x1, y1);
+        AdjustChroma(a, b * 8.0f, DecodedPicture + plane, x0, y0, x1, y1);
+      }
+      ASSERT_EQ(Picture(), expected_) << "trial " << trial << ", width " << FrameWidth << ", rectangle "
+                                      << x0 << "," << y0 << " to " << x1 << "," << y1;
     }
-    ASSERT_EQ(Picture(), expected_) << "trial " << trial << ", width " << FrameWidth << ", rectangle "
-                                    << x0 << "," << y0 << " to " << x1 << "," << y1;
-  }
+  });
 }
 
 TEST_F(PostProcessReferenceTest, VividColourIsTheThreeWalksInTurn) {
-  for (const int width : {256, 128, 200, 7}) {
-    FrameWidth = width;
-    const Bytes luma = LumaMapOf(0.8f, 1.2f), chroma = ChromaMapOf(1.5f, 0.0f);
-    ReferenceMap(luma.data(), expected_.data(), 0, 0, 0, 255, 255);
-    ReferenceMap(chroma.data(), expected_.data(), 1, 0, 0, 255, 255);
-    ReferenceMap(chroma.data(), expected_.data(), 2, 0, 0, 255, 255);
-    VividColour();
-    ASSERT_EQ(Picture(), expected_) << "width " << width;
-  }
+  OnBothVectorPaths([this] {
+    for (const int width : {256, 128, 200, 7}) {
+      FrameWidth = width;
+      const Bytes luma = LumaMapOf(0.8f, 1.2f), chroma = ChromaMapOf(1.5f, 0.0f);
+      ReferenceMap(luma.data(), expected_.data(), 0, 0, 0, 255, 255);
+      ReferenceMap(chroma.data(), expected_.data(), 1, 0, 0, 255, 255);
+      ReferenceMap(chroma.data(), expected_.data(), 2, 0, 0, 255, 255);
+      VividColour();
+      ASSERT_EQ(Picture(), expected_) << "width " << width;
+    }
+  });
 }
 
 }  // namespace
