@@ -59,7 +59,7 @@ TEST_F(DecoderTest, ConversionMatchesPlainTableReadsOnRandomPixels) {
     std::vector<std::uint8_t> picture(DecodedPictureBytes);
     for (auto& b : picture) b = static_cast<std::uint8_t>(random());  // chroma of 64 and more too
     picture[0] = picture[1] = picture[2] = 255;  // the table's last entry
-    for (const auto [width, height] : {std::pair{256, 256}, {37, 5}, {16, 3}, {15, 2}}) {
+    for (const auto& [width, height] : {std::pair{256, 256}, {37, 5}, {16, 3}, {15, 2}}) {
       const int pitch = 2 * width + 6;  // rows of the destination wider than the picture's
       std::vector<std::uint16_t> out(pitch / 2 * height, 0x1234), expected = out;
       for (int r = 0; r < height; ++r) {
