@@ -1,7 +1,10 @@
 #include "platform/d3d/worker_pool.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <memory>
@@ -46,17 +49,35 @@ class WorkerPool {
       task_ = &task;
       taskCount_ = taskCount;
       next_.store(0);
-      busy_ = static_cast<int>(workers_.size());
-      ++generation_;
+      busy_.store(static_cast<int>(workers_.size()));
+      generation_.fetch_add(1, std::memory_order_release);
     }
     wake_.notify_all();
     Work();
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return busy_ == 0; });
+    if (!SpinUntil([this] { return busy_.load(std::memory_order_acquire) == 0; })) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      done_.wait(lock, [this] { return busy_.load(std::memory_order_acquire) == 0; });
+    }
     task_ = nullptr;
   }
 
  private:
+  // A frame makes dozens of draws a few microseconds apart, and waking a sleeping thread takes
+  // tens of microseconds: threads wait this long on the spot before they sleep.
+  static constexpr auto kSpinTime = std::chrono::microseconds(200);
+
+  template <typename Condition>
+  static bool SpinUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + kSpinTime;
+    for (;;) {
+      for (int k = 0; k < 64; ++k) {
+        if (condition()) return true;
+        _mm_pause();
+      }
+      if (std::chrono::steady_clock::now() > deadline) return false;
+    }
+  }
+
   void Work() {
     for (int i = next_.fetch_add(1); i < taskCount_; i = next_.fetch_add(1)) (*task_)(i);
   }
@@ -64,15 +85,18 @@ class WorkerPool {
   void Serve() {
     unsigned seen = 0;
     for (;;) {
-      {
+      const auto started = [&] { return stopping_.load() || generation_.load(std::memory_order_acquire) != seen; };
+      if (!SpinUntil(started)) {
         std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
-        if (stopping_) return;
-        seen = generation_;
+        wake_.wait(lock, started);
       }
+      if (stopping_) return;
+      seen = generation_.load(std::memory_order_acquire);
       Work();
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (--busy_ == 0) done_.notify_one();
+      if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_.notify_one();
+      }
     }
   }
 
@@ -83,9 +107,9 @@ class WorkerPool {
   const std::function<void(int)>* task_ = nullptr;
   int taskCount_ = 0;
   std::atomic<int> next_{0};
-  int busy_ = 0;
-  unsigned generation_ = 0;
-  bool stopping_ = false;
+  std::atomic<int> busy_{0};
+  std::atomic<unsigned> generation_{0};
+  std::atomic<bool> stopping_{false};
 };
 
 std::unique_ptr<WorkerPool>& Pool() {
