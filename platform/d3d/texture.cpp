@@ -1,6 +1,7 @@
 #include "platform/d3d/texture.h"
 
 #include <algorithm>
+#include <cstring>
 
 Texture::Texture(int width, int height)
     : width_(width),
@@ -20,13 +21,21 @@ void Texture::Widen(int firstRow, int lastRow) {
 
 const std::vector<std::uint32_t>& Texture::blockMaxima() const {
   if (!blockMaximaStale_) return blockMaxima_;
-  int columns = width_ / 4;
-  blockMaxima_.assign(static_cast<std::size_t>(columns) * (height_ / 4), 0);
-  for (int y = 0; y < height_; ++y) {
-    std::uint32_t* blocks = blockMaxima_.data() + (y / 4) * columns;
-    for (int x = 0; x < width_; ++x) {
-      std::uint32_t t = widened_[static_cast<std::size_t>(y) * width_ + x], &m = blocks[x / 4];
-      m = std::max(m & 0xFF0000, t & 0xFF0000) | std::max(m & 0xFF00, t & 0xFF00) | std::max(m & 0xFF, t & 0xFF);
+  const int columns = width_ / 4, rowBytes = 4 * width_;
+  blockMaxima_.resize(static_cast<std::size_t>(columns) * (height_ / 4));
+  // Channel bytes one by one (the top byte is always 0): first down the block's four rows, a loop
+  // the compiler turns into byte-wise vector maxima, then across its four columns.
+  std::vector<std::uint8_t> down(static_cast<std::size_t>(rowBytes));
+  for (int by = 0; by < height_ / 4; ++by) {
+    const auto* rows = reinterpret_cast<const std::uint8_t*>(widened_.data() + static_cast<std::size_t>(4 * by) * width_);
+    std::copy_n(rows, rowBytes, down.begin());
+    for (int r = 1; r < 4; ++r) {
+      for (int i = 0; i < rowBytes; ++i) down[i] = std::max(down[i], rows[r * rowBytes + i]);
+    }
+    for (int bx = 0; bx < columns; ++bx) {
+      std::uint8_t block[4] = {};
+      for (int k = 0; k < 16; ++k) block[k % 4] = std::max(block[k % 4], down[16 * bx + k]);
+      std::memcpy(&blockMaxima_[static_cast<std::size_t>(by) * columns + bx], block, 4);
     }
   }
   blockMaximaStale_ = false;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/d3d/bmp_decoder.h"
 #include "platform/d3d/call_recorder.h"
@@ -126,12 +127,15 @@ HRESULT D3DXLoadTextureFromSurface(IDirect3DDevice7* device, IDirectDrawSurface7
   std::int64_t fromW = fromX.end - fromX.first, fromH = fromY.end - fromY.first;
   std::int64_t toW = toX.end - toX.first, toH = toY.end - toY.first;
   if (fromW <= 0 || fromH <= 0 || toW <= 0 || toH <= 0) return S_OK;
-  // Point filter: each target texel takes the source pixel under its centre.
+  // Point filter: each target texel takes the source pixel under its centre. The source columns
+  // are the same on every row, so they are worked out once.
+  std::vector<std::int64_t> columns(static_cast<std::size_t>(toW));
+  for (std::int64_t x = 0; x < toW; ++x) columns[x] = fromX.first + (2 * x + 1) * fromW / (2 * toW);
   for (std::int64_t y = 0; y < toH; ++y) {
     std::int64_t sy = fromY.first + (2 * y + 1) * fromH / (2 * toH);
     const std::uint16_t* row = from.pixels() + sy * from.width();
     std::uint16_t* out = to.pixels() + (toY.first + y) * to.width() + toX.first;
-    for (std::int64_t x = 0; x < toW; ++x) out[x] = row[fromX.first + (2 * x + 1) * fromW / (2 * toW)];
+    for (std::int64_t x = 0; x < toW; ++x) out[x] = row[columns[x]];
   }
   to.Widen(toY.first, toY.end);
   return S_OK;
