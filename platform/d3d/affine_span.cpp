@@ -50,15 +50,18 @@ bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
 }
 
 __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span) {
-  const Texture& texture = *span.texture;
-  const int rowShift = RowShift(texture);
+  // Everything the loop reads is held in locals (see TexelGrid).
+  const TexelGrid grid(*span.texture);
+  const bool additive = span.additive, colourKey = span.colourKey, skipDead = span.liveBlocks != nullptr;
+  std::uint16_t* const targets = span.target;
+  const int count = span.count;
   std::uint32_t d = span.diffuse;
   const __m256i diffuse = _mm256_set1_epi64x(static_cast<long long>(
       (std::uint64_t{(d & 0xFF) + 1}) | (std::uint64_t{((d >> 8) & 0xFF) + 1} << 16) |
       (std::uint64_t{((d >> 16) & 0xFF) + 1} << 32)));
   const __m256i specular = _mm256_set1_epi32(static_cast<int>(span.specular));
-  const std::uint32_t sModulus = TexelModulus(texture.width(), texture.powerOfTwo());
-  const std::uint32_t tModulus = TexelModulus(texture.height(), texture.powerOfTwo());
+  const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
+  const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
   alignas(32) std::uint32_t sLanes[8], tLanes[8];
   sLanes[0] = span.s;
   tLanes[0] = span.t;
@@ -73,21 +76,21 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
   const __m256i tStep = _mm256_set1_epi32(static_cast<int>(tEight));
   int i = 0;
   std::uint32_t sFirst = span.s, tFirst = span.t;
-  for (; i + 8 <= span.count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
-                               s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
-    if (span.liveBlocks && EightPixelsDead(span, sFirst, tFirst)) continue;
-    __m256i keyed = span.colourKey ? KeyedLanes(texture, rowShift, s, t) : _mm256_setzero_si256();
-    if (span.colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
+  for (; i + 8 <= count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
+                          s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
+    if (skipDead && EightPixelsDead(span, sFirst, tFirst)) continue;
+    __m256i keyed = colourKey ? KeyedLanes(grid, s, t) : _mm256_setzero_si256();
+    if (colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
     __m256i low, high;
-    SampleBilinear8(texture, rowShift, s, t, low, high);
+    SampleBilinear8(grid, s, t, low, high);
     low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
     high = _mm256_srli_epi16(_mm256_mullo_epi16(high, diffuse), 8);
     __m256i colour = _mm256_adds_epu8(_mm256_packus_epi16(low, high), specular);
-    std::uint16_t* target = span.target + i;
+    std::uint16_t* target = targets + i;
     __m128i existing = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
-    if (span.additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
+    if (additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
     __m128i out = Narrow565(colour);
-    if (span.colourKey) {
+    if (colourKey) {
       __m256i keyed16 = _mm256_permute4x64_epi64(_mm256_packs_epi32(keyed, _mm256_setzero_si256()), 0x08);
       out = _mm_blendv_epi8(out, existing, _mm256_castsi256_si128(keyed16));
     }

@@ -8,13 +8,27 @@
 
 #include "platform/d3d/texture.h"
 
-// log2 of a power-of-two texture's width: texel rows are that many bits apart (0 for other sizes).
-inline int RowShift(const Texture& texture) {
-  if (!texture.powerOfTwo()) return 0;
-  int n = 0;
-  while ((1 << n) < texture.width()) ++n;
-  return n;
-}
+// What the samplers read of a texture, copied into a local value: span loops store through
+// vector types that may alias anything, so fields read through a Texture reference would be
+// loaded again after every store.
+struct TexelGrid {
+  TexelGrid() = default;  // no texture
+  explicit TexelGrid(const Texture& texture)
+      : texels(reinterpret_cast<const int*>(texture.widened())),
+        width(texture.width()),
+        height(texture.height()),
+        powerOfTwo(texture.powerOfTwo()),
+        keyLow(texture.sourceKeyLow),
+        keyHigh(texture.sourceKeyHigh) {
+    // log2 of the width: texel rows are that many bits apart (0 for other sizes).
+    while (powerOfTwo && (1 << rowShift) < width) ++rowShift;
+  }
+  const int* texels = nullptr;
+  int width = 0, height = 0;
+  bool powerOfTwo = false;
+  int keyLow = 0, keyHigh = 0;
+  int rowShift = 0;
+};
 
 // 8-bit channels as 16-bit lanes: (a * (256 - f) + b * f) >> 8, exact since the sum < 65536.
 __attribute__((target("avx2"))) inline __m256i Lerp16(__m256i a, __m256i b, __m256i f, __m256i g) {
@@ -58,9 +72,9 @@ __attribute__((target("avx2"))) inline __m256i WrapLanes(__m256i i, int size, bo
 }
 
 // Index of texel (x, y) in the texture's rows.
-__attribute__((target("avx2"))) inline __m256i TexelIndex(const Texture& texture, int rowShift, __m256i x, __m256i y) {
-  __m256i row = texture.powerOfTwo() ? _mm256_sll_epi32(y, _mm_cvtsi32_si128(rowShift))
-                                     : _mm256_mullo_epi32(y, _mm256_set1_epi32(texture.width()));
+__attribute__((target("avx2"))) inline __m256i TexelIndex(const TexelGrid& grid, __m256i x, __m256i y) {
+  __m256i row = grid.powerOfTwo ? _mm256_sll_epi32(y, _mm_cvtsi32_si128(grid.rowShift))
+                                : _mm256_mullo_epi32(y, _mm256_set1_epi32(grid.width));
   return _mm256_add_epi32(row, x);
 }
 
@@ -68,21 +82,20 @@ __attribute__((target("avx2"))) inline __m256i TexelIndex(const Texture& texture
 // 0, 1, 4, 5 and high pixels 2, 3, 6, 7 (the order unpacking gives, which
 // _mm256_packus_epi16(low, high) undoes). Positions on textures of other sizes than powers of two
 // lie within one texture size of the texture.
-__attribute__((target("avx2"), always_inline)) inline void SampleBilinear8(const Texture& texture, int rowShift,
-                                                                          __m256i s, __m256i t, __m256i& low,
-                                                                          __m256i& high) {
-  const int* texels = reinterpret_cast<const int*>(texture.widened());
-  const int w = texture.width(), h = texture.height();
-  const bool p2 = texture.powerOfTwo();
+__attribute__((target("avx2"), always_inline)) inline void SampleBilinear8(const TexelGrid& grid, __m256i s, __m256i t,
+                                                                          __m256i& low, __m256i& high) {
+  const int* texels = grid.texels;
+  const int w = grid.width, h = grid.height;
+  const bool p2 = grid.powerOfTwo;
   const __m256i one = _mm256_set1_epi32(1), byte = _mm256_set1_epi32(0xFF);
   const __m256i full = _mm256_set1_epi16(256), zero = _mm256_setzero_si256();
   __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
   __m256i x0 = WrapLanes(i, w, p2), x1 = WrapLanes(_mm256_add_epi32(i, one), w, p2);
   __m256i y0 = WrapLanes(j, h, p2), y1 = WrapLanes(_mm256_add_epi32(j, one), h, p2);
-  __m256i t00 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x0, y0), 4);
-  __m256i t01 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x1, y0), 4);
-  __m256i t10 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x0, y1), 4);
-  __m256i t11 = _mm256_i32gather_epi32(texels, TexelIndex(texture, rowShift, x1, y1), 4);
+  __m256i t00 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x0, y0), 4);
+  __m256i t01 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x1, y0), 4);
+  __m256i t10 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x0, y1), 4);
+  __m256i t11 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x1, y1), 4);
   __m256i fsLow, fsHigh, ftLow, ftHigh;
   SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(s, 8), byte), fsLow, fsHigh);
   SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(t, 8), byte), ftLow, ftHigh);
@@ -98,17 +111,16 @@ __attribute__((target("avx2"), always_inline)) inline void SampleBilinear8(const
 
 // All-ones lanes where the texel nearest (s, t) is within the source key; texel values are read
 // back from the widened copy, which narrows to the stored value exactly.
-__attribute__((target("avx2"))) inline __m256i KeyedLanes(const Texture& texture, int rowShift, __m256i s, __m256i t) {
+__attribute__((target("avx2"), always_inline)) inline __m256i KeyedLanes(const TexelGrid& grid, __m256i s, __m256i t) {
   const __m256i half = _mm256_set1_epi32(0x8000);
-  const bool p2 = texture.powerOfTwo();
-  __m256i x = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), texture.width(), p2);
-  __m256i y = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), texture.height(), p2);
-  __m256i index = TexelIndex(texture, rowShift, x, y);
-  __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texture.widened()), index, 4);
+  __m256i x = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), grid.width, grid.powerOfTwo);
+  __m256i y = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), grid.height, grid.powerOfTwo);
+  __m256i index = TexelIndex(grid, x, y);
+  __m256i c = _mm256_i32gather_epi32(grid.texels, index, 4);
   __m256i value = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800)),
                                                   _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0))),
                                   _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F)));
-  __m256i belowLow = _mm256_cmpgt_epi32(_mm256_set1_epi32(texture.sourceKeyLow), value);
-  __m256i aboveHigh = _mm256_cmpgt_epi32(value, _mm256_set1_epi32(texture.sourceKeyHigh));
+  __m256i belowLow = _mm256_cmpgt_epi32(_mm256_set1_epi32(grid.keyLow), value);
+  __m256i aboveHigh = _mm256_cmpgt_epi32(value, _mm256_set1_epi32(grid.keyHigh));
   return _mm256_xor_si256(_mm256_or_si256(belowLow, aboveHigh), _mm256_set1_epi32(-1));
 }

@@ -73,7 +73,7 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
   std::uint16_t* row = target.colour + span.y * target.width;
   std::uint16_t* depthRow = target.depth + span.y * target.width;
   const Texture* texture = settings.texture;
-  const int rowShift = texture ? RowShift(*texture) : 0;
+  const TexelGrid grid = texture ? TexelGrid(*texture) : TexelGrid();
   const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
   const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
@@ -129,7 +129,7 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
     }
     if (texture && settings.colourKey) {
       alignas(32) std::int32_t keyed[8];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(keyed), KeyedLanes(*texture, rowShift, s, t));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(keyed), KeyedLanes(grid, s, t));
       bool any = false;
       for (int k = 0; k < count; ++k) {
         visible[k] &= !keyed[k];
@@ -140,7 +140,7 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
     __m256i colour = diffuse;
     if (texture) {
       __m256i low, high;
-      SampleBilinear8(*texture, rowShift, s, t, low, high);
+      SampleBilinear8(grid, s, t, low, high);
       low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
       high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
       colour = _mm256_packus_epi16(low, high);
