@@ -127,10 +127,7 @@ void ShadeAffineSpanPortable(const AffineSpan& span) {
   }
 }
 
-bool AffineSpanHasSimd() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
+bool AffineSpanHasSimd() { return HasAvx2(); }
 
 void ShadeAffineSpan(const AffineSpan& span) {
   if (AffineSpanHasSimd()) {

@@ -8,6 +8,12 @@
 
 #include "platform/d3d/texture.h"
 
+// Whether the processor runs the AVX2 routines; callers take their scalar paths otherwise.
+inline bool HasAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+
 // What the samplers read of a texture, copied into a local value: span loops store through
 // vector types that may alias anything, so fields read through a Texture reference would be
 // loaded again after every store.

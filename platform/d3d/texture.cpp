@@ -9,11 +9,6 @@
 
 namespace {
 
-bool HasAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
-
 // The AVX2 loops below do what they can in whole vectors and return how far they got; the
 // callers' scalar loops finish the rest.
 __attribute__((target("avx2"))) std::size_t WidenAvx2(const std::uint16_t* pixels, std::uint32_t* widened,
