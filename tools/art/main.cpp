@@ -3,6 +3,7 @@
 //   korvo-art object NAME OUT.obu      one object (talo1, talo2, talo3, cyl, piikki)
 //   korvo-art animation NAME OUT.dat   one animation (item, kone, 3dfx, pullo, kelmu, mina)
 //   korvo-art contact-sheet OUT.png    every bitmap, object and animation in one picture
+//   korvo-art storyboard CAPTURE_DIR OUT.png   a row of pictures and figures per scene entry
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,7 @@
 #include "tools/art/bmp.h"
 #include "tools/art/contact_sheet.h"
 #include "tools/art/objects.h"
+#include "tools/art/storyboard.h"
 
 namespace {
 
@@ -45,10 +47,23 @@ int Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   return art::WriteFile(path, bytes, &fault) ? 0 : Fail(fault);
 }
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: korvo-art bitmap ID OUT.bmp | object NAME OUT.obu | animation NAME OUT.dat |\n"
-               "       contact-sheet OUT.png [DATA_DIR BITMAP_DIR]\n");
+constexpr const char* kUsage =
+    "usage: korvo-art COMMAND ...\n"
+    "  bitmap ID OUT.bmp               paint one bitmap resource (1001 to 1006)\n"
+    "  icon SIZE OUT.bmp|OUT.png       paint the program's icon (resource 666) at 32 or 256 pixels\n"
+    "  object NAME OUT.obu             build one object (talo1 talo2 talo3 cyl piikki)\n"
+    "  animation NAME OUT.dat          render one animation (item kone 3dfx pullo kelmu mina)\n"
+    "  contact-sheet OUT.png [DATA_DIR BITMAP_DIR]\n"
+    "                                  every bitmap, object and animation in one picture\n"
+    "  storyboard CAPTURE_DIR OUT.png  a row per scene-table entry of a capture (korvo --capture):\n"
+    "                                  three moments and the shares of clipped white (every channel\n"
+    "                                  240 or more) and black (every channel below 16), mean luma and\n"
+    "                                  detail (mean luma step between neighbours); the figures are\n"
+    "                                  also printed as a table\n"
+    "  --help                          this text\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "korvo-art: %s\n%s", problem.c_str(), kUsage);
   return 2;
 }
 
@@ -56,8 +71,12 @@ int Usage() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage();
+  if (args.empty()) return Usage("no command given");
   const std::string& command = args[0];
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   std::string fault;
   if (command == "bitmap" && args.size() == 3) {
     int id = std::atoi(args[1].c_str());
@@ -85,5 +104,15 @@ int main(int argc, char** argv) {
     if (!art::WriteContactSheet(args[1], sources, &fault)) return Fail(fault);
     return 0;
   }
-  return Usage();
+  if (command == "storyboard" && args.size() == 3) {
+    std::vector<art::EntryFigures> table;
+    if (!art::MakeStoryboard(args[1], args[2], &table, &fault)) return Fail(fault);
+    std::fputs(art::FigureTable(table).c_str(), stdout);
+    return 0;
+  }
+  if (command == "bitmap" || command == "object" || command == "animation" || command == "contact-sheet" ||
+      command == "storyboard" || command == "icon") {
+    return Usage("wrong number of arguments for " + command);
+  }
+  return Usage("unknown command '" + command + "' (try --help)");
 }
