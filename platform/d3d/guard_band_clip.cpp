@@ -24,6 +24,45 @@ ScreenVertex Lerp(const ScreenVertex& a, const ScreenVertex& b, float t) {
   return r;
 }
 
+// Corners beyond this reach are first clipped to it in double precision: in float, the
+// difference of two far-apart coordinates may not fit, and rounding at 1e27 exceeds the band.
+constexpr double kFarReach = 1 << 24;
+
+bool BeyondFarReach(const ScreenVertex& v) {
+  return !(std::fabs(v.x) <= kFarReach && std::fabs(v.y) <= kFarReach);
+}
+
+ScreenVertex PreciseLerp(const ScreenVertex& a, const ScreenVertex& b, double t) {
+  const auto mix = [t](float p, float q) { return static_cast<float>(p + (double{q} - p) * t); };
+  ScreenVertex r;
+  r.x = mix(a.x, b.x);
+  r.y = mix(a.y, b.y);
+  r.z = mix(a.z, b.z);
+  r.q = mix(a.q, b.q);
+  for (int k = 0; k < ScreenVertex::kAttributes; ++k) r.attributes[k] = mix(a.attributes[k], b.attributes[k]);
+  return r;
+}
+
+// Keeps where sign * coordinate <= kFarReach; a new corner lies on that edge exactly.
+int ClipEdgePrecisely(const ScreenVertex* in, int count, ScreenVertex* out, bool useX, double sign) {
+  int n = 0;
+  for (int i = 0; i < count; ++i) {
+    const ScreenVertex& a = in[i];
+    const ScreenVertex& b = in[(i + 1) % count];
+    const double da = kFarReach - sign * (useX ? a.x : a.y);
+    const double db = kFarReach - sign * (useX ? b.x : b.y);
+    const bool keep = da >= 0, cut = keep != (db >= 0);
+    if (n + keep + cut > kGuardClipMaxVertices) return 0;
+    if (keep) out[n++] = a;
+    if (cut) {
+      ScreenVertex& corner = out[n++];
+      corner = PreciseLerp(a, b, da / (da - db));
+      (useX ? corner.x : corner.y) = static_cast<float>(sign * kFarReach);
+    }
+  }
+  return n;
+}
+
 // Keeps where sign * coordinate <= kGuardBand.
 int ClipEdge(const ScreenVertex* in, int count, ScreenVertex* out, bool useX, float sign) {
   int n = 0;
@@ -32,8 +71,11 @@ int ClipEdge(const ScreenVertex* in, int count, ScreenVertex* out, bool useX, fl
     const ScreenVertex& b = in[(i + 1) % count];
     float da = kGuardBand - sign * (useX ? a.x : a.y);
     float db = kGuardBand - sign * (useX ? b.x : b.y);
-    if (da >= 0) out[n++] = a;
-    if ((da >= 0) != (db >= 0)) out[n++] = Lerp(a, b, da / (da - db));
+    const bool keep = da >= 0, cut = keep != (db >= 0);
+    // A convex polygon gains at most one corner per edge; rounding must not make it overrun.
+    if (n + keep + cut > kGuardClipMaxVertices) return 0;
+    if (keep) out[n++] = a;
+    if (cut) out[n++] = Lerp(a, b, da / (da - db));
   }
   return n;
 }
@@ -55,9 +97,19 @@ int ClipToGuardBand(const ScreenVertex* const v[3], ScreenVertex out[kGuardClipM
     out[k] = *v[k];
   }
   int count = 3;
+  if (BeyondFarReach(out[0]) || BeyondFarReach(out[1]) || BeyondFarReach(out[2])) {
+    count = ClipEdgePrecisely(out, count, scratch, true, 1.0);
+    count = ClipEdgePrecisely(scratch, count, out, true, -1.0);
+    count = ClipEdgePrecisely(out, count, scratch, false, 1.0);
+    count = ClipEdgePrecisely(scratch, count, out, false, -1.0);
+  }
   count = ClipEdge(out, count, scratch, true, 1.0f);
   count = ClipEdge(scratch, count, out, true, -1.0f);
   count = ClipEdge(out, count, scratch, false, 1.0f);
   count = ClipEdge(scratch, count, out, false, -1.0f);
+  // Attributes far apart can still overflow a float between two corners: such a piece is dropped.
+  for (int k = 0; k < count; ++k) {
+    if (!Finite(out[k])) return 0;
+  }
   return count;
 }

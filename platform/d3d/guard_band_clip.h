@@ -11,5 +11,6 @@ constexpr int kGuardClipMaxVertices = 7;
 // True when all three corners are finite and inside the band.
 bool InsideGuardBand(const ScreenVertex* const v[3]);
 // The part of the triangle inside the band, as a convex polygon in the same winding; returns its
-// corner count (0 for a triangle with a corner that is not a finite number).
+// corner count (0 for a triangle with a corner that is not a finite number). Every corner returned
+// lies inside the band, however far out the triangle reached.
 int ClipToGuardBand(const ScreenVertex* const v[3], ScreenVertex out[kGuardClipMaxVertices]);

@@ -12,6 +12,9 @@ namespace {
 constexpr int kSubPixelBits = 8;
 constexpr double kSubPixel = 1 << kSubPixelBits;
 constexpr int kRowsPerTask = 8;
+// Set-up takes corners within this many pixels of the origin (clipping keeps them within the
+// guard band): 2^29 in fixed point, so edge products stay below 2^61 and nothing overflows.
+constexpr double kSetupReach = 1 << 21;
 
 // A plane a(x, y) = base + dx * x + dy * y over pixel coordinates.
 struct Plane {
@@ -52,6 +55,7 @@ bool Setup(const ScreenVertex* v[3], const DrawSettings& settings, const RenderT
            TriangleSetup& t) {
   std::int64_t fx[3], fy[3];
   for (int k = 0; k < 3; ++k) {
+    if (!(std::fabs(v[k]->x) <= kSetupReach && std::fabs(v[k]->y) <= kSetupReach)) return false;
     fx[k] = std::llround(static_cast<double>(v[k]->x) * kSubPixel);
     fy[k] = std::llround(static_cast<double>(v[k]->y) * kSubPixel);
   }

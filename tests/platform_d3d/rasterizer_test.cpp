@@ -2,10 +2,12 @@
 // depth, clipping, perspective and thread-count invariance.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <random>
 
 #include "platform/d3d/affine_span.h"
+#include "platform/d3d/guard_band_clip.h"
 #include "platform/d3d/live_blocks.h"
 #include "platform/d3d/worker_pool.h"
 #include "tests/platform_d3d/device_fixture.h"
@@ -68,6 +70,52 @@ TEST_F(Coverage, HugeAndBrokenVerticesAreClippedOrDropped) {
   // Fewer than three vertices draw nothing.
   ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, huge, 2, 0), D3D_OK);
   EXPECT_EQ(Pixel(320, 240), 0);
+}
+
+// Corners at up to 3e38 pixels: float rounding there exceeds the whole band, so clipping must
+// bring every corner back inside it, or integer set-up overflows.
+TEST(GuardBandClip, CornersFromAnyFiniteDistanceComeBackInsideTheBand) {
+  const float far[][6] = {{20, 0, 0, -3.0e15f, 0, 3.06e27f},
+                          {-3e38f, -3e38f, 3e38f, -3e38f, 0, 3e38f},
+                          {100, 100, 3e27f, 101, 100, -3e27f},
+                          {8191, 0, 9000, 1e30f, -1e30f, 5}};
+  for (const auto& f : far) {
+    ScreenVertex corners[3] = {};
+    for (int k = 0; k < 3; ++k) {
+      corners[k].x = f[2 * k];
+      corners[k].y = f[2 * k + 1];
+      corners[k].q = 1;
+      corners[k].attributes[2] = 100.0f * k;
+    }
+    const ScreenVertex* v[3] = {&corners[0], &corners[1], &corners[2]};
+    ScreenVertex out[kGuardClipMaxVertices];
+    const int count = ClipToGuardBand(v, out);
+    EXPECT_GE(count, 3) << f[0] << "," << f[1] << " " << f[2] << "," << f[3] << " " << f[4] << "," << f[5];
+    for (int k = 0; k < count; ++k) {
+      EXPECT_LE(std::fabs(out[k].x), kGuardBand) << "corner " << k << " of " << f[0] << "," << f[1];
+      EXPECT_LE(std::fabs(out[k].y), kGuardBand) << "corner " << k << " of " << f[0] << "," << f[1];
+      EXPECT_TRUE(std::isfinite(out[k].attributes[2]));
+    }
+  }
+}
+
+// Found by fuzzing object files that pass the load check: one face with corners (20, 0, 0),
+// (0, -3e15, 2e-13) and (0, 3.06e27, -0.033), drawn at depth 20 with scale 7.5, as the object
+// drawer hands it to the device. Its triangle area overflowed 64 bits at set-up; now it is
+// drawn as far as it reaches the screen, in its one flat colour.
+TEST_F(Coverage, FaceSpanningFarBeyondTheScreenDrawsInItsColour) {
+  const D3DCOLOR colour = 0xC86428;
+  D3DLVERTEX v[3] = {{150, 0, 20, 0, colour, 0, 0, 0},
+                     {0, -3.0e15f * 7.5f, 20 + 2e-13f * 7.5f, 0, colour, 0, 0, 0},
+                     {0, 3.06e27f * 7.5f, 20 - 0.033f * 7.5f, 0, colour, 0, 0, 0}};
+  WORD face[3] = {0, 1, 2};
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, v, 3, face, 3, 0), D3D_OK);
+  int covered = 0;
+  for (int p = 0; p < 640 * 480; ++p) {
+    ASSERT_TRUE(frame()[p] == 0 || frame()[p] == Rgb565(200, 100, 40)) << "pixel " << p;
+    covered += frame()[p] != 0;
+  }
+  EXPECT_GT(covered, 0);
 }
 
 using Sampling = DeviceTest;
