@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/colour_table.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"

@@ -2,7 +2,7 @@
 
 #include <cinttypes>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/fault.h"
 
 namespace {

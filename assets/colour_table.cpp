@@ -4,7 +4,7 @@
 
 #include <immintrin.h>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/cpu_features.h"
 
 namespace {

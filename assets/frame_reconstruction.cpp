@@ -5,7 +5,7 @@
 
 #include <immintrin.h>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/cpu_features.h"
 #include "assets/fault.h"
 #include "assets/frame_decoder.h"

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 
 constexpr int FrameHeaderBytes = 12;
 constexpr int WorkingBufferBytes = 256000;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "render/object.h"
 #include "render/object_format.h"
 
 namespace {

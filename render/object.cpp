@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/shared.h"
 #include "render/light.h"
 #include "render/object_format.h"
-#include "shell/graphics.h"
 
 Vector3 ViewOffset{0.0f, 0.0f, 0.0f};
 Vector3 ScaleBias{0.0f, 0.0f, 0.0f};

@@ -12,13 +12,13 @@
 #include <cstdint>
 
 #include "platform/d3d/d3d7.h"
+#include "render/object_format.h"
 #include "render/vector.h"
 
 // The whole content of one object file, as the loader keeps it.
 using ObjectImage = const std::uint8_t*;
 
 constexpr int MaxLights = 10;
-constexpr int ObjectVertexCapacity = 60000;
 
 struct ColourRGB {
   float red, green, blue;  // 0..255 scale

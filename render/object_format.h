@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <cstring>
 
+// Vertices the drawer can transform in one object; files with more are refused.
+constexpr int ObjectVertexCapacity = 60000;
+
 struct ObjectBlocks {
   std::int32_t vertexCount;    // n
   std::int32_t faceCount;      // L

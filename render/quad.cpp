@@ -1,8 +1,7 @@
 #include "render/quad.h"
 
-#include "assets/loader.h"
+#include "core/shared.h"
 #include "render/light.h"
-#include "shell/graphics.h"
 
 QuadScale QuadStretch{1.0f, 1.0f};
 TexturePoint QuadTexOrigin{0.0f, 0.0f};

@@ -1,10 +1,9 @@
 #include "assets/animation.h"
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/quad.h"
 #include "scenes/scene_vars.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
-#include "shell/timeline.h"
 
 // The 3dfx stream full screen, looping over all but its last five frames, with whatever
 // callback an earlier scene installed.

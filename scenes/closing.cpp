@@ -1,8 +1,8 @@
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/quad.h"
 #include "scenes/scene_steps.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
 
 // Steps once per drawn frame, not by FrameDelta: the fade's speed follows the frame rate.
 void ClosingScene() {

@@ -3,12 +3,11 @@
 #include "assets/animation.h"
 #include "assets/loader.h"
 #include "assets/post_process.h"
+#include "core/shared.h"
 #include "render/quad.h"
 #include "scenes/patterns.h"
 #include "scenes/scene_vars.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
-#include "shell/timeline.h"
 
 void RingTunnel(int brightness) {
   Device->SetTexture(0, TextureSlots[4]);

@@ -2,13 +2,12 @@
 
 #include "assets/animation.h"
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/object.h"
 #include "render/quad.h"
 #include "scenes/scene_steps.h"
 #include "scenes/scene_vars.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
-#include "shell/timeline.h"
 
 void ItemCylinderScene() {
   const float t = EffectClock;

@@ -1,10 +1,9 @@
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/quad.h"
 #include "scenes/patterns.h"
 #include "scenes/scene_vars.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
-#include "shell/timeline.h"
 
 void KoneFadeScene() {
   OpeningEcho();

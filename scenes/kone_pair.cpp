@@ -2,12 +2,11 @@
 
 #include "assets/animation.h"
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/quad.h"
 #include "scenes/patterns.h"
 #include "scenes/scene_vars.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
-#include "shell/timeline.h"
 
 void KonePairFrame(IDirectDrawSurface7* added, float addedStretch, IDirectDrawSurface7* keyed,
                    float keyedStretch) {

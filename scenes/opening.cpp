@@ -2,12 +2,11 @@
 
 #include "assets/animation.h"
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/quad.h"
 #include "scenes/patterns.h"
 #include "scenes/scene_vars.h"
 #include "scenes/scenes.h"
-#include "shell/graphics.h"
-#include "shell/timeline.h"
 
 const FeedbackTunnelVariant OpeningTunnel = {60.0f, &FadeA, 25.0f, 88.0f, 96.0f};
 const FeedbackTunnelVariant TrioTunnel = {40.0f, &FadeB, 40.0f, 28.0f, 36.0f};

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "assets/loader.h"
+#include "core/shared.h"
 #include "render/projection.h"
 #include "render/quad.h"
 #include "scenes/scene_vars.h"
-#include "shell/graphics.h"
 
 void GlowTrails(int count, float firstAngle, float angleStep, int brightness) {
   CopyBackBufferToTexture();

@@ -4,12 +4,9 @@
 
 #include <cstdint>
 
+#include "core/shared.h"
 #include "platform/win32/win32.h"
 
-// The frame loop runs while this is 0; set by Escape or by the timeline's end rule.
-extern std::uint8_t QuitFlag;
-// Flipped by Home; the frame-statistics overlay is drawn while it is 1.
-extern std::uint8_t StatsOverlay;
 // Tick count taken just before the first frame: zero of the overlay clock and of the first
 // frame's FrameDelta.
 extern DWORD StartTick;

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/cpu_features.h"
 #include "assets/frame_decoder.h"
 #include "tools/anim/prefix_code.h"

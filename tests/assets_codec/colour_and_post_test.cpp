@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "assets/colour_table.h"
-#include "assets/post_process.h"
+#include "assets/post_process_maps.h"
 #include "codec_test_support.h"
-#include "scenes/scene_vars.h"
 
 namespace {
 
@@ -123,31 +122,28 @@ TEST_F(PostProcessTest, ChromaMapsAndOutOfRangeBytes) {
 }
 
 TEST_F(PostProcessTest, CallbacksWalkTheirRectangles) {
-  InvertLuma();  // 255 x 255: row 255 and column 255 keep their values
+  InvertLumaEffect();  // 255 x 255: row 255 and column 255 keep their values
   EXPECT_EQ(Luma(254, 254), LumaMap[static_cast<std::uint8_t>(254 * 256 + 254)]);
   EXPECT_EQ(Luma(255, 10), static_cast<std::uint8_t>(10 * 256 + 255));
   EXPECT_EQ(Luma(10, 255), static_cast<std::uint8_t>(255 * 256 + 10));
   EXPECT_EQ(DecodedPicture[3], 0x5A);
   SetUp();
-  BoostContrast();  // 256 x 256: the corner pixel too
+  BoostContrastEffect();  // 256 x 256: the corner pixel too
   EXPECT_EQ(Luma(255, 255), LumaMap[255]);
   SetUp();
-  VividColour();
+  VividColourEffect();
   EXPECT_EQ(DecodedPicture[4 * 40 + 1], 44) << "Cr 40 saturates to 44";
   EXPECT_EQ(DecodedPicture[4 * 40 + 2], 18) << "Cb 23 moves to 32 - 13.5, truncated";
 }
 
 TEST_F(PostProcessTest, PulsingContrastIsFlatWhenTheSineIsZero) {
-  const float saved = EffectClock;
-  EffectClock = 0.0f;
-  PulsingContrast();
-  EffectClock = saved;
+  PulsingContrastEffect(0.0f);
   for (int p = 0; p < 65536; p += 997) ASSERT_EQ(DecodedPicture[4 * p], 76) << "pixel " << p;
 }
 
 TEST_F(PostProcessTest, NarrowFramesRemapLaterRowsAndWideOnesStayInThePicture) {
   FrameWidth = 128;
-  BoostContrast();  // rows of 128 pixels: pixels of rows 1..255 are mapped twice
+  BoostContrastEffect();  // rows of 128 pixels: pixels of rows 1..255 are mapped twice
   const std::uint8_t once = LumaMap[5];
   EXPECT_EQ(DecodedPicture[4 * 5], once);                             // row 0 only
   EXPECT_EQ(DecodedPicture[4 * (256 + 5)], LumaMap[LumaMap[5]]);       // x 5 of row 2 = x 133 of row 1

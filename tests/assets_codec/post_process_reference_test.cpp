@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "assets/post_process.h"
+#include "assets/post_process_maps.h"
 #include "codec_test_support.h"
 
 namespace {
@@ -79,7 +79,7 @@ TEST_F(PostProcessReferenceTest, VividColourIsTheThreeWalksInTurn) {
       ReferenceMap(luma.data(), expected_.data(), 0, 0, 0, 255, 255);
       ReferenceMap(chroma.data(), expected_.data(), 1, 0, 0, 255, 255);
       ReferenceMap(chroma.data(), expected_.data(), 2, 0, 0, 255, 255);
-      VividColour();
+      VividColourEffect();
       ASSERT_EQ(Picture(), expected_) << "width " << width;
     }
   });

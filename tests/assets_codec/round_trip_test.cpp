@@ -4,7 +4,7 @@
 
 #include "assets/animation_stream.h"
 #include "assets/frame_reconstruction.h"
-#include "assets/frame_upload.h"
+#include "assets/frame_conversion.h"
 #include "codec_test_support.h"
 #include "tools/anim/animation_encoder.h"
 #include "tools/anim/sample_picture.h"

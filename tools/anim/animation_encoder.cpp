@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
 #include "tools/anim/prefix_code.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/frame_reconstruction.h"
 
 namespace anim {

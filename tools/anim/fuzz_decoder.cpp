@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/animation_stream.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
-#include "assets/frame_upload.h"
+#include "assets/frame_conversion.h"
 #include "assets/post_process.h"
 
 namespace {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/animation_stream.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
-#include "assets/frame_upload.h"
-#include "assets/post_process.h"
+#include "assets/frame_conversion.h"
+#include "assets/post_process_maps.h"
 #include "platform/capture/png_writer.h"
 #include "tools/anim/animation_encoder.h"
 #include "tools/anim/png_frames.h"
@@ -202,15 +202,20 @@ int Info(int argc, char** argv) {
   return allDecodable ? 0 : 1;
 }
 
-PostProcessRoutine PostProcessByName(const std::string& name) {
+using PostProcessMap = void (*)();
+
+// The demo's callbacks with their animated parameters at their start values.
+PostProcessMap PostProcessByName(const std::string& name) {
   static const struct {
     const char* name;
-    PostProcessRoutine routine;
-  } routines[] = {{"PulsingContrast", PulsingContrast}, {"BoostContrast", BoostContrast},
-                  {"AnimatedContrast", AnimatedContrast}, {"VividColour", VividColour},
-                  {"InvertLuma", InvertLuma}};
-  for (const auto& entry : routines) {
-    if (name == entry.name) return entry.routine;
+    PostProcessMap map;
+  } maps[] = {{"PulsingContrast", [] { PulsingContrastEffect(0.0f); }},
+              {"BoostContrast", BoostContrastEffect},
+              {"AnimatedContrast", [] { AnimatedContrastEffect(1.2f); }},
+              {"VividColour", VividColourEffect},
+              {"InvertLuma", InvertLumaEffect}};
+  for (const auto& entry : maps) {
+    if (name == entry.name) return entry.map;
   }
   return nullptr;
 }
@@ -232,7 +237,7 @@ int Extract(int argc, char** argv) {
     return Fail(std::string("extract needs FILE.dat INDEX OUT\n") + Usage);
   }
   const std::string path = argv[0], out = argv[2];
-  PostProcessRoutine post = NoPostProcess;
+  PostProcessMap post = [] {};
   if (argc == 5 && (post = PostProcessByName(argv[4])) == nullptr) {
     return Fail(std::string("unknown post-process ") + argv[4]);
   }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "assets/animation.h"
+#include "assets/animation_codec.h"
 #include "assets/animation_stream.h"
 #include "assets/frame_reconstruction.h"
 #include "assets/object_check.h"

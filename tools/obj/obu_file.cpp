@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/object.h"
 #include "render/object_format.h"
 
 namespace {

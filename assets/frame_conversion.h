@@ -1,5 +1,5 @@
-// The upload's own steps, apart from the texture load: widening a luma-only picture to grey
-// pixels and converting the picture into the upload buffer at a render texture's size.
+// The upload's steps before the texture load: widening a luma-only picture to grey pixels and
+// converting the picture into the upload buffer at a render texture's size.
 #pragma once
 
 #include <cstdint>

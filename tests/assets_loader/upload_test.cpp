@@ -2,12 +2,13 @@
 // frames whose size differs from the texture's.
 #include <cstring>
 
+#include "assets/animation.h"
 #include "assets/animation_stream.h"
 #include "assets/frame_reconstruction.h"
-#include "assets/frame_upload.h"
+#include "assets/frame_conversion.h"
 #include "assets/loader.h"
 #include "assets/post_process.h"
-#include "codec_test_support.h"
+#include "tests/assets_codec/codec_test_support.h"
 #include "platform/d3d/texture.h"
 #include "platform/win32/platform_mode.h"
 #include "shell/graphics.h"
