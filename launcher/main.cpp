@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/options.h"
-#include "shell/modes.h"
+#include "launcher/options.h"
+#include "launcher/modes.h"
 #include "shell/scene_table.h"
 
 namespace {
@@ -19,23 +19,23 @@ void ListScenes() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::Options options;
+  launcher::Options options;
   std::string error;
-  if (!platform::ParseOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "korvo: %s\n%s", error.c_str(), platform::UsageText());
+  if (!launcher::ParseOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "korvo: %s\n%s", error.c_str(), launcher::UsageText());
     return 2;
   }
   switch (options.action) {
-    case platform::Options::Action::Help:
-      std::fputs(platform::UsageText(), stdout);
+    case launcher::Options::Action::Help:
+      std::fputs(launcher::UsageText(), stdout);
       return 0;
-    case platform::Options::Action::Version:
+    case launcher::Options::Action::Version:
       std::printf("korvo %s\n", KORVO_VERSION);
       return 0;
-    case platform::Options::Action::ListScenes:
+    case launcher::Options::Action::ListScenes:
       ListScenes();
       return 0;
-    case platform::Options::Action::Run:
+    case launcher::Options::Action::Run:
       break;
   }
   return RunDemo(options);

@@ -1,4 +1,4 @@
-#include "shell/modes.h"
+#include "launcher/modes.h"
 
 #include <stdlib.h>
 
@@ -42,8 +42,8 @@ std::string VideoWorkFolder() {
   return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
-bool SetUpCapture(const platform::Options& options) {
-  const bool video = platform::IsVideoCapture(options.capture);
+bool SetUpCapture(const launcher::Options& options) {
+  const bool video = launcher::IsVideoCapture(options.capture);
   platform::CaptureSettings settings;
   settings.folder = video ? VideoWorkFolder() : options.capture;
   if (video) VideoFolder = settings.folder;
@@ -100,7 +100,7 @@ void SetUpStart(int startPosition) {
 
 bool StartReached() { return StartPositionReached; }
 
-int RunDemo(const platform::Options& options) {
+int RunDemo(const launcher::Options& options) {
   platform::Mode().dataFolder = options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder;
   const bool capturing = !options.capture.empty();
   if (capturing) {

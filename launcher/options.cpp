@@ -1,4 +1,4 @@
-#include "platform/options.h"
+#include "launcher/options.h"
 
 #include "platform/capture/video_pipe.h"
 
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace platform {
+namespace launcher {
 
 namespace {
 
@@ -103,7 +103,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       ok = position(&result.start);
     } else if (option == "--size") {
       std::string text;
-      ok = value(&text) && ParseVideoSize(text, &result.videoWidth, &result.videoHeight);
+      ok = value(&text) && platform::ParseVideoSize(text, &result.videoWidth, &result.videoHeight);
       if (!ok && error->empty()) *error = "--size: \"" + text + "\" is not a frame size WxH";
       sizeGiven = true;
     } else if (option == "--data") {
@@ -154,4 +154,4 @@ const char* UsageText() {
          "POS is 0xPPRR (song position and row in hexadecimal, as 0x0C00) or PP:RR (decimal, as 12:0).\n";
 }
 
-}  // namespace platform
+}  // namespace launcher

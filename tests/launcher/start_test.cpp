@@ -14,7 +14,7 @@
 #include "platform/win32/platform_mode.h"
 #include "platform/win32/win32.h"
 #include "scenes/scene_vars.h"
-#include "shell/modes.h"
+#include "launcher/modes.h"
 #include "shell/shell.h"
 #include "shell/timeline.h"
 

@@ -3,13 +3,13 @@
 // WinMain and finishes what the mode started. The demo code itself never sees any of it.
 #pragma once
 
-#include "platform/options.h"
+#include "launcher/options.h"
 
 // The folder holding data/ and sotkux.xm: the working directory, failing that the program's own.
 std::string DefaultDataFolder();
 
 // Runs the whole demo in the chosen mode; the program's exit status.
-int RunDemo(const platform::Options& options);
+int RunDemo(const launcher::Options& options);
 
 // --start: the demo runs from its beginning unseen and silent on the virtual clock at this frame
 // rate, so every scene's state is built as in a whole run; from the first frame at or past the

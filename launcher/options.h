@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace launcher {
 
 struct Options {
   enum class Action { Run, Help, Version, ListScenes };
@@ -34,4 +34,4 @@ bool IsVideoCapture(const std::string& target);
 
 const char* UsageText();
 
-}  // namespace platform
+}  // namespace launcher

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/options.h"
+#include "launcher/options.h"
 
 namespace {
 
 struct Parsed {
   bool ok;
-  platform::Options options;
+  launcher::Options options;
   std::string error;
 };
 
@@ -18,25 +18,25 @@ Parsed Parse(std::initializer_list<const char*> arguments) {
   std::vector<const char*> argv{"korvo"};
   argv.insert(argv.end(), arguments);
   Parsed parsed{};
-  parsed.ok = platform::ParseOptions(static_cast<int>(argv.size()), argv.data(), &parsed.options,
+  parsed.ok = launcher::ParseOptions(static_cast<int>(argv.size()), argv.data(), &parsed.options,
                                      &parsed.error);
   return parsed;
 }
 
 TEST(Positions, HexAndSongRowForms) {
-  EXPECT_EQ(platform::ParsePosition("0x0C00"), 0x0C00);
-  EXPECT_EQ(platform::ParsePosition("0x1430"), 0x1430);
-  EXPECT_EQ(platform::ParsePosition("12:0"), 0x0C00);
-  EXPECT_EQ(platform::ParsePosition("20:48"), 0x1430);
+  EXPECT_EQ(launcher::ParsePosition("0x0C00"), 0x0C00);
+  EXPECT_EQ(launcher::ParsePosition("0x1430"), 0x1430);
+  EXPECT_EQ(launcher::ParsePosition("12:0"), 0x0C00);
+  EXPECT_EQ(launcher::ParsePosition("20:48"), 0x1430);
   for (const char* bad : {"", "12", "0x", "0xZZ", "1:256", "a:b", "-1:0", "0x10000", "12:"}) {
-    EXPECT_FALSE(platform::ParsePosition(bad).has_value()) << bad;
+    EXPECT_FALSE(launcher::ParsePosition(bad).has_value()) << bad;
   }
 }
 
 TEST(Options, NoArgumentsIsTheDemoFullScreen) {
   const Parsed p = Parse({});
   ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.options.action, platform::Options::Action::Run);
+  EXPECT_EQ(p.options.action, launcher::Options::Action::Run);
   EXPECT_FALSE(p.options.window);
   EXPECT_TRUE(p.options.capture.empty());
 }
@@ -55,9 +55,9 @@ TEST(Options, CaptureWithItsSettings) {
 TEST(Options, WindowScaleAndActions) {
   EXPECT_EQ(Parse({"--scale", "3"}).options.scale, 3);
   EXPECT_TRUE(Parse({"--scale", "3"}).options.window);
-  EXPECT_EQ(Parse({"--help"}).options.action, platform::Options::Action::Help);
-  EXPECT_EQ(Parse({"--version"}).options.action, platform::Options::Action::Version);
-  EXPECT_EQ(Parse({"--list-scenes"}).options.action, platform::Options::Action::ListScenes);
+  EXPECT_EQ(Parse({"--help"}).options.action, launcher::Options::Action::Help);
+  EXPECT_EQ(Parse({"--version"}).options.action, launcher::Options::Action::Version);
+  EXPECT_EQ(Parse({"--list-scenes"}).options.action, launcher::Options::Action::ListScenes);
   EXPECT_EQ(Parse({"--start", "0x1110"}).options.start, 0x1110);
 }
 
