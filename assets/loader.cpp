@@ -1,15 +1,25 @@
 #include "assets/loader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "assets/animation.h"
 #include "assets/animation_stream.h"
+#include "assets/frame_decoder.h"
+#include "assets/frame_reconstruction.h"
 #include "assets/object_check.h"
+#include "core/shared.h"
 #include "platform/win32/platform_mode.h"
-#include "shell/graphics.h"
 
 std::uint8_t* ObjectFileImages[ObjectFileCount] = {};
 std::uint8_t* AnimationStreamImages[AnimationFileCount] = {};
@@ -38,17 +48,178 @@ constexpr DWORD RenderSourceKeyHigh = 0x01010101;
 
 constexpr DDCOLORKEY DestinationKey{0, 0xFFFFFFFF};
 
-// Refuses a file whose content would make a later routine read outside it.
-bool Refuse(HWND window, const char* path, const std::string& fault) {
-  MessageBoxA(window, fault.c_str(), path, MB_OK);
+// The path as a user finds it: absolute, named as the data folder was given.
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.string();
+}
+
+// The standard-error line of a refused file: its full path and the cause.
+void ReportCause(const char* path, const std::string& cause) {
+  std::fprintf(stderr, "korvo: %s: %s\n", FullPath(platform::DataPath(path)).c_str(), cause.c_str());
+}
+
+// The box captioned with the demo's own name of the file, after the line with the cause.
+bool Refuse(HWND window, const char* path, const char* boxText, const std::string& cause) {
+  ReportCause(path, cause);
+  MessageBoxA(window, boxText, path, MB_OK);
   return false;
+}
+
+bool HoldsDataFiles(const std::filesystem::path& folder) {
+  std::error_code error;
+  for (const char* name : {"talo1.obu", "item.dat"}) {
+    if (std::filesystem::exists(folder / name, error)) return true;
+  }
+  return false;
+}
+
+// When a data file cannot be opened, says what is wrong with the folder it was looked for in:
+// a data folder that does not exist, or one named at the "data" folder instead of above it.
+void ExplainDataFolder() {
+  namespace fs = std::filesystem;
+  const std::string& given = platform::Mode().dataFolder;
+  const fs::path folder = given.empty() ? fs::path(".") : fs::path(given);
+  std::error_code error;
+  if (!given.empty() && !fs::is_directory(folder, error)) {
+    std::fprintf(stderr, "korvo: --data %s: %s\n", given.c_str(),
+                 fs::exists(folder, error) ? "not a folder" : "no such folder");
+    return;
+  }
+  if (fs::is_directory(folder / "data", error)) return;
+  fs::path absolute = fs::absolute(folder, error).lexically_normal();
+  if (!absolute.has_filename()) absolute = absolute.parent_path();
+  if (HoldsDataFiles(folder)) {
+    std::fprintf(stderr, "korvo: %s is the data folder itself; name the folder above it: --data %s\n",
+                 absolute.c_str(), absolute.parent_path().c_str());
+  } else {
+    std::fprintf(stderr, "korvo: %s holds no data folder; name the folder that holds data/ and the song with --data DIR\n",
+                 absolute.c_str());
+  }
+}
+
+// The size a data file may have: the formats address their contents with signed 32-bit offsets.
+constexpr off_t LargestDataFile = 0x7FFFFFFF;
+
+// Reads a regular file whole into a new block. Opening never waits (a FIFO would block a plain
+// open), and only regular files are read, so a device or a pipe cannot hang or exhaust memory.
+// On failure the box of the demo's fixed texts has been shown, after a line with the cause.
+bool ReadRegularFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window) {
+  const std::string fullPath = platform::DataPath(path);
+  const int file = open(fullPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) {
+    const int cause = errno;
+    ReportCause(path, std::strerror(cause));
+    if (cause == ENOENT || cause == ENOTDIR) ExplainDataFolder();
+    MessageBoxA(window, "File not found!", path, MB_OK);
+    return false;
+  }
+  struct stat info {};
+  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const std::string cause = S_ISDIR(info.st_mode)    ? "a folder, not a file"
+                              : S_ISFIFO(info.st_mode) ? "a pipe, not a regular file"
+                              : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device, not a regular file"
+                              : S_ISSOCK(info.st_mode) ? "a socket, not a regular file"
+                                                       : "not a regular file";
+    close(file);
+    return Refuse(window, path, "File not found!", cause);
+  }
+  if (info.st_size == 0) {
+    close(file);
+    return Refuse(window, path, EmptyFileText, "empty file");
+  }
+  if (info.st_size > LargestDataFile) {
+    close(file);
+    return Refuse(window, path, EmptyFileText,
+                  "file of " + std::to_string(info.st_size) + " bytes is larger than the " +
+                      std::to_string(LargestDataFile) + " bytes its format can address");
+  }
+  const std::size_t bytes = static_cast<std::size_t>(info.st_size);
+  auto* block = static_cast<std::uint8_t*>(std::malloc(bytes));
+  if (block == nullptr) {
+    close(file);
+    return Refuse(window, path, EmptyFileText, "no memory for " + std::to_string(bytes) + " bytes");
+  }
+  std::size_t got = 0;
+  int cause = 0;
+  while (got < bytes) {
+    const ssize_t n = read(file, block + got, bytes - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      cause = n < 0 ? errno : 0;
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  close(file);
+  if (got != bytes) {
+    std::free(block);
+    const std::string why = cause != 0 ? std::strerror(cause) : "the file got shorter while it was read";
+    return Refuse(window, path, ("File could not be read: got " + std::to_string(got) + " of " +
+                                 std::to_string(bytes) + " bytes").c_str(),
+                  why);
+  }
+  *image = block;
+  *size = bytes;
+  return true;
 }
 
 bool LoadObjectFile(int k, HWND window) {
   if (!LoadWholeFile(ObjectFilePaths[k], &ObjectFileImages[k], &ObjectFileSizes[k], window)) return false;
   std::string fault;
   if (!CheckObjectImage(ObjectFileImages[k], ObjectFileSizes[k], &fault)) {
-    return Refuse(window, ObjectFilePaths[k], fault);
+    return Refuse(window, ObjectFilePaths[k], fault.c_str(), fault);
+  }
+  return true;
+}
+
+// The decoder's state that a decode changes: the frame size and every buffer a later frame may
+// read back (a short payload leaves the tail of the previous record in the decode buffer).
+class DecoderStateSnapshot {
+ public:
+  DecoderStateSnapshot()
+      : width_(FrameWidth), height_(FrameHeight), lumaOnly_(FrameIsLumaOnly),
+        buffers_{{DecodeBuffer, DecodeBufferBytes},
+                 {LumaScratchRows, WorkingBufferBytes},
+                 {LumaBasePlane, WorkingBufferBytes},
+                 {ChromaScratchRows, WorkingBufferBytes},
+                 {ChromaPlanes, 2 * ChromaPlaneBytes}} {
+    for (Saved& saved : buffers_) saved.copy.assign(saved.buffer, saved.buffer + saved.bytes);
+  }
+  ~DecoderStateSnapshot() {
+    FrameWidth = width_;
+    FrameHeight = height_;
+    FrameIsLumaOnly = lumaOnly_;
+    for (Saved& saved : buffers_) std::memcpy(saved.buffer, saved.copy.data(), saved.bytes);
+  }
+
+ private:
+  struct Saved {
+    Saved(std::uint8_t* b, int n) : buffer(b), bytes(static_cast<std::size_t>(n)) {}
+    std::uint8_t* buffer;
+    std::size_t bytes;
+    std::vector<std::uint8_t> copy;
+  };
+  int width_, height_;
+  bool lumaOnly_;
+  Saved buffers_[5];
+};
+
+// Decodes every frame once, into a picture of its own, and leaves the decoder as it found it, so
+// the demo's pictures are those it would show without the check. Frame k of a file that fails
+// here would otherwise show a stale picture for the whole run.
+bool CheckEveryFrame(int k, HWND window) {
+  const std::uint8_t* image = AnimationStreamImages[k];
+  const DecoderStateSnapshot snapshot;
+  const auto picture = std::make_unique<std::uint8_t[]>(DecodedPictureBytes);
+  for (int frame = 0; frame < AnimationFrameCount(image); ++frame) {
+    const CodedFrameSpan span = LocateCodedFrame(image, frame);
+    std::string fault;
+    if (DecodeFrame(span.data, picture.get(), span.size, &fault) != 1) {
+      const std::string cause = "frame " + std::to_string(frame) + " is undecodable: " + fault;
+      return Refuse(window, AnimationFilePaths[k], ("Animation file is malformed: " + cause).c_str(), cause);
+    }
   }
   return true;
 }
@@ -59,9 +230,9 @@ bool LoadAnimationFile(int k, HWND window) {
   }
   std::string fault;
   if (!CheckAnimationStream(AnimationStreamImages[k], AnimationStreamSizes[k], &fault)) {
-    return Refuse(window, AnimationFilePaths[k], "Animation file is malformed: " + fault);
+    return Refuse(window, AnimationFilePaths[k], ("Animation file is malformed: " + fault).c_str(), fault);
   }
-  return true;
+  return CheckEveryFrame(k, window);
 }
 
 }  // namespace
@@ -87,42 +258,7 @@ bool LoadWholeFile(const char* path, std::uint8_t** image, HWND window) {
 }
 
 bool LoadWholeFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window) {
-  const std::string fullPath = platform::DataPath(path);
-  // A folder opens here but not under Windows: it is no file to be found either.
-  std::error_code error;
-  std::FILE* file = std::filesystem::is_directory(fullPath, error) ? nullptr : std::fopen(fullPath.c_str(), "rb");
-  if (file == nullptr) {
-    MessageBoxA(window, "File not found!", path, MB_OK);
-    return false;
-  }
-  const long end = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1L;
-  if (end < 0) {
-    std::fclose(file);
-    return Refuse(window, path, "File could not be read: no size");
-  }
-  if (end == 0) {
-    std::fclose(file);
-    MessageBoxA(window, EmptyFileText, path, MB_OK);
-    return false;
-  }
-  const std::size_t bytes = static_cast<std::size_t>(end);
-  std::rewind(file);
-  auto* block = static_cast<std::uint8_t*>(std::malloc(bytes));
-  if (block == nullptr) {
-    std::fclose(file);
-    MessageBoxA(window, EmptyFileText, path, MB_OK);
-    return false;
-  }
-  const std::size_t got = std::fread(block, 1, bytes, file);
-  std::fclose(file);
-  if (got != bytes) {
-    std::free(block);
-    return Refuse(window, path,
-                  "File could not be read: got " + std::to_string(got) + " of " + std::to_string(bytes) + " bytes");
-  }
-  *image = block;
-  *size = bytes;
-  return true;
+  return ReadRegularFile(path, image, size, window);
 }
 
 bool TextureFromResource(int slot, int resourceId) {

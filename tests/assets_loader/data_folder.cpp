@@ -10,6 +10,8 @@
 #include "platform/win32/platform_mode.h"
 #include "platform/win32/resources.h"
 #include "shell/graphics.h"
+#include "tools/anim/animation_encoder.h"
+#include "tools/anim/sample_picture.h"
 
 namespace {
 
@@ -75,10 +77,13 @@ std::vector<std::uint8_t> SmallObjectImage() {
 }
 
 std::vector<std::uint8_t> SmallAnimationImage(int frames) {
-  constexpr int FrameBytes = 1284;
-  std::vector<std::uint8_t> image(4 + 4 * (frames + 1) + FrameBytes * frames, 0);
-  Put32(image, 0, static_cast<std::uint32_t>(frames + 1));
-  for (int k = 0; k <= frames; ++k) Put32(image, 4 + 4 * k, static_cast<std::uint32_t>(k * FrameBytes));
+  anim::AnimationSettings settings;
+  settings.frame.width = settings.frame.height = 8;
+  std::vector<anim::RgbPicture> pictures;
+  for (int k = 0; k < frames; ++k) pictures.push_back(anim::SamplePicture(8, 8, k));
+  std::vector<std::uint8_t> image;
+  std::string fault;
+  EXPECT_TRUE(anim::EncodeAnimation(pictures, settings, &image, &fault)) << fault;
   return image;
 }
 

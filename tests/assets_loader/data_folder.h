@@ -27,5 +27,5 @@ class DataFolderTest : public ::testing::Test {
 
 // A three-vertex, one-face object with stored texture coordinates, laid out as the demo reads it.
 std::vector<std::uint8_t> SmallObjectImage();
-// An animation stream of `frames` empty coded frames.
+// An animation stream of `frames` decodable 8 x 8 frames.
 std::vector<std::uint8_t> SmallAnimationImage(int frames);
