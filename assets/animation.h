@@ -14,6 +14,6 @@
 
 // The image must have passed CheckAnimationStream (assets/animation_stream.h) when it was
 // loaded. An index outside 0 .. frame count - 1 shows frame 0. A frame that cannot be decoded
-// leaves DecodedPicture as it was and still uploads it. A frame of another size than the
-// texture loads the part that fits. True when the texture load succeeded.
+// leaves DecodedPicture as it was and uploads it again without running the callback on it. A
+// frame of another size than the texture loads the part that fits. True when the texture load succeeded.
 bool UploadAnimationFrame(const std::uint8_t* image, int index);

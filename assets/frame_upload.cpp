@@ -15,10 +15,12 @@ constexpr int AnimationTextureSizes[] = {128, 256};  // RenderTextures 0 and 1
 
 bool UploadAnimationFrame(const std::uint8_t* image, int index) {
   const CodedFrameSpan frame = LocateCodedFrame(image, index);
-  if (DecodeFrame(frame.data, DecodedPicture, frame.size) == 1 && FrameIsLumaOnly) {
-    WidenLumaPicture(DecodedPicture, FrameWidth, FrameHeight);
+  // A refused frame leaves the picture as last shown, already post-processed: running the
+  // callback on it again would invert or stretch it once more every frame.
+  if (DecodeFrame(frame.data, DecodedPicture, frame.size) == 1) {
+    if (FrameIsLumaOnly) WidenLumaPicture(DecodedPicture, FrameWidth, FrameHeight);
+    FramePostProcess();
   }
-  FramePostProcess();
   if (AnimationTarget < 0 || AnimationTarget > 1) return false;
   FillUploadBuffer(DecodedPicture, AnimationTextureSizes[AnimationTarget]);
   const HRESULT result =
