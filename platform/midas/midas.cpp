@@ -6,13 +6,17 @@
 // the mode became Sound::Device (a run that goes ahead unseen, then plays in real time).
 #include "platform/midas/midas.h"
 
+#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -88,17 +92,38 @@ std::string ResolvePath(const char* fileName) {
   return DataPath(fileName);
 }
 
+// The song whole. Opening never waits (a FIFO would block a plain open) and only a regular file
+// of at most 2 GiB is read, so a pipe or a device can neither hang the start nor exhaust memory.
 bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return SetMidasError(MidasFileOpen, path + " (" + std::strerror(errno) + ")");
-  bytes.clear();
-  char chunk[65536];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return SetMidasError(MidasFileRead, path);
-  if (bytes.empty()) return SetMidasError(MidasInvalidModule, path + " (the file is empty)");
+  std::error_code ignored;
+  const std::string shown = std::filesystem::absolute(path, ignored).string();
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) return SetMidasError(MidasFileOpen, shown + " (" + std::strerror(errno) + ")");
+  struct stat info {};
+  const bool regular = fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+  if (!regular || info.st_size > 0x7FFFFFFF) {
+    close(file);
+    return SetMidasError(MidasFileOpen, shown + (regular ? " (larger than 2 GiB)"
+                                                 : S_ISDIR(info.st_mode) ? " (a folder, not a file)"
+                                                                         : " (not a regular file)"));
+  }
+  bytes.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t got = 0;
+  int cause = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = read(file, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      cause = n < 0 ? errno : 0;
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  close(file);
+  if (got != bytes.size()) {
+    return SetMidasError(MidasFileRead, shown + " (" + (cause ? std::strerror(cause) : "got shorter while read") + ")");
+  }
+  if (bytes.empty()) return SetMidasError(MidasInvalidModule, shown + " (the file is empty)");
   return true;
 }
 
