@@ -79,7 +79,11 @@ std::string DefaultDataFolder() {
   if (HoldsDemoData(".")) return "";
   std::error_code error;
   const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error && HoldsDemoData(program.parent_path())) return program.parent_path().string();
+  if (error) return "";
+  if (HoldsDemoData(program.parent_path())) return program.parent_path().string();
+  // Installed: bin/korvo beside share/korvo/.
+  const auto installed = program.parent_path().parent_path() / "share" / "korvo";
+  if (HoldsDemoData(installed)) return installed.string();
   return "";
 }
 

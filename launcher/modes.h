@@ -5,7 +5,8 @@
 
 #include "launcher/options.h"
 
-// The folder holding data/ and sotkux.xm: the working directory, failing that the program's own.
+// The folder holding data/ and sotkux.xm: the working directory, failing that the program's own,
+// failing that share/korvo beside the program's bin/ folder (an installed copy).
 std::string DefaultDataFolder();
 
 // Runs the whole demo in the chosen mode; the program's exit status.
