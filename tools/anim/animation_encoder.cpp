@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "assets/animation_codec.h"
+#include "assets/frame_conversion.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
 #include "tools/anim/prefix_code.h"
+#include "tools/common/file_bytes.h"
 
 namespace anim {
 
@@ -65,6 +68,46 @@ bool VerifyCodedFrame(const std::vector<std::uint8_t>& codedFrame,
   return true;
 }
 
+// Squared errors of one coded frame against the picture it was made from (already at frame size).
+struct FrameErrors {
+  double rgb = 0.0, luma = 0.0;
+  std::int64_t pixels = 0;
+};
+
+std::uint8_t Widen5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
+std::uint8_t Widen6(unsigned v) { return static_cast<std::uint8_t>((v << 2) | (v >> 4)); }
+
+FrameErrors MeasureFrame(const std::vector<std::uint8_t>& codedFrame, const RgbPicture& sized) {
+  std::vector<std::uint8_t> picture(DecodedPictureBytes, 0);
+  FrameErrors errors;
+  if (DecodeFrame(codedFrame.data(), picture.data(), static_cast<int>(codedFrame.size())) != 1) return errors;
+  const int pixels = sized.width * sized.height;
+  const int lumaStride = FrameIsLumaOnly ? 1 : 4;
+  for (int p = 0; p < pixels; ++p) {
+    const std::uint8_t* rgb = &sized.rgb[3 * p];
+    const double target = std::clamp(std::round(ToLumaChroma(rgb[0], rgb[1], rgb[2]).y), 0.0, 255.0);
+    const double d = picture[lumaStride * p] - target;
+    errors.luma += d * d;
+  }
+  if (FrameIsLumaOnly) WidenLumaPicture(picture.data(), sized.width, sized.height);
+  std::vector<std::uint16_t> shown(pixels);
+  ConvertPicture(picture.data(), shown.data(), 2 * sized.width, sized.width, sized.height);
+  for (int p = 0; p < pixels; ++p) {
+    const std::uint8_t got[3] = {Widen5(shown[p] >> 11), Widen6((shown[p] >> 5) & 0x3F), Widen5(shown[p] & 0x1F)};
+    for (int c = 0; c < 3; ++c) {
+      const double d = static_cast<double>(got[c]) - sized.rgb[3 * p + c];
+      errors.rgb += d * d;
+    }
+  }
+  errors.pixels = pixels;
+  return errors;
+}
+
+double Psnr(double squaredError, double samples) {
+  if (squaredError <= 0.0) return std::numeric_limits<double>::infinity();
+  return 10.0 * std::log10(255.0 * 255.0 * samples / squaredError);
+}
+
 }  // namespace
 
 RgbPicture Resample(const RgbPicture& picture, int width, int height) {
@@ -114,35 +157,44 @@ std::vector<std::uint8_t> BuildAnimationStream(const std::vector<std::vector<std
 }
 
 bool EncodeAnimation(const std::vector<RgbPicture>& pictures, const AnimationSettings& settings,
-                     std::vector<std::uint8_t>* stream, std::string* fault) {
+                     std::vector<std::uint8_t>* stream, std::string* fault, AnimationQuality* quality) {
   if (pictures.empty()) {
     *fault = "an animation needs at least one frame";
     return false;
   }
   std::vector<std::vector<std::uint8_t>> frames(pictures.size());
+  FrameErrors total;
+  double worst = std::numeric_limits<double>::infinity();
   for (std::size_t k = 0; k < pictures.size(); ++k) {
     if (!EncodeFrame(pictures[k], settings, &frames[k], fault)) {
       *fault = "frame " + std::to_string(k) + ": " + *fault;
       return false;
     }
+    if (quality == nullptr) continue;
+    const FrameErrors errors =
+        MeasureFrame(frames[k], Resample(pictures[k], settings.frame.width, settings.frame.height));
+    total.rgb += errors.rgb;
+    total.luma += errors.luma;
+    total.pixels += errors.pixels;
+    if (const double psnr = Psnr(errors.rgb, 3.0 * errors.pixels); k == 0 || psnr < worst) {
+      worst = psnr;
+      quality->worstFrame = static_cast<int>(k);
+    }
+  }
+  if (quality != nullptr) {
+    quality->rgbPsnr = Psnr(total.rgb, 3.0 * total.pixels);
+    quality->lumaPsnr = Psnr(total.luma, static_cast<double>(total.pixels));
+    quality->worstRgbPsnr = worst;
   }
   *stream = BuildAnimationStream(frames);
   return true;
 }
 
 bool WriteAnimationFile(const std::string& path, const std::vector<RgbPicture>& pictures,
-                        const AnimationSettings& settings, std::string* fault) {
+                        const AnimationSettings& settings, std::string* fault, AnimationQuality* quality) {
   std::vector<std::uint8_t> stream;
-  if (!EncodeAnimation(pictures, settings, &stream, fault)) return false;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  const bool written =
-      file != nullptr && std::fwrite(stream.data(), 1, stream.size(), file) == stream.size();
-  const bool closed = file != nullptr && std::fclose(file) == 0;
-  if (!written || !closed) {
-    *fault = path + ": cannot write the file";
-    return false;
-  }
-  return true;
+  if (!EncodeAnimation(pictures, settings, &stream, fault, quality)) return false;
+  return tools::WriteFileBytes(path, stream, fault);
 }
 
 }  // namespace anim

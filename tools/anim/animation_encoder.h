@@ -28,6 +28,15 @@ struct RgbPicture {
   std::vector<std::uint8_t> rgb;
 };
 
+// How close the decoded frames come to the pictures given (each resampled to the frame size):
+// PSNR in dB over all frames, of the R, G, B the demo shows (through its colour table, as 8-bit
+// channels widened from R5G6B5) and of luma. Infinite where the frames are exact.
+struct AnimationQuality {
+  double rgbPsnr = 0.0, lumaPsnr = 0.0;
+  double worstRgbPsnr = 0.0;  // of the frame furthest from its picture
+  int worstFrame = 0;
+};
+
 // Bilinear resampling (box-averaged when shrinking) to width x height.
 RgbPicture Resample(const RgbPicture& picture, int width, int height);
 
@@ -38,9 +47,13 @@ bool EncodeFrame(const RgbPicture& picture, const AnimationSettings& settings,
 // The container around coded frames: offsetCount, offsets, frames.
 std::vector<std::uint8_t> BuildAnimationStream(const std::vector<std::vector<std::uint8_t>>& frames);
 
+// quality, when given, is measured by decoding every frame again with the demo's decoder.
 bool EncodeAnimation(const std::vector<RgbPicture>& pictures, const AnimationSettings& settings,
-                     std::vector<std::uint8_t>* stream, std::string* fault);
+                     std::vector<std::uint8_t>* stream, std::string* fault,
+                     AnimationQuality* quality = nullptr);
+// A failed write leaves no file behind unless one was there before.
 bool WriteAnimationFile(const std::string& path, const std::vector<RgbPicture>& pictures,
-                        const AnimationSettings& settings, std::string* fault);
+                        const AnimationSettings& settings, std::string* fault,
+                        AnimationQuality* quality = nullptr);
 
 }  // namespace anim

@@ -221,7 +221,7 @@ std::string CheckFrameSettings(const FrameSettings& s) {
     return "frame size " + std::to_string(s.width) + " x " + std::to_string(s.height) +
            " is outside 1 to 256 pixels wide";
   }
-  const int pixels = s.width * s.height;
+  const std::int64_t pixels = std::int64_t{s.width} * s.height;  // a tall frame overflows int
   const bool raw = s.lumaBlockWidth == 0;
   const int limit = !s.lumaOnly ? DecodedPictureBytes / 4 : raw ? DecodedPictureBytes : WorkingBufferBytes;
   if (pixels > limit) {
@@ -235,7 +235,7 @@ std::string CheckFrameSettings(const FrameSettings& s) {
     if (s.width % bw != 0 || s.height % bh != 0) {
       return std::string("frame size is not a multiple of the ") + plane + " block";
     }
-    if ((s.height / bh + 1) * s.width > WorkingBufferBytes) {
+    if ((std::int64_t{s.height} / bh + 1) * s.width > WorkingBufferBytes) {
       return std::string(plane) + " grid rows exceed the decoder's scratch rows";
     }
     return "";

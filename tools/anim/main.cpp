@@ -1,23 +1,26 @@
 // korvo-anim: encode PNG frames into a .dat animation; show a file's container and frame
 // headers; extract one frame as the demo would upload it.
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "assets/animation_codec.h"
 #include "assets/animation_stream.h"
+#include "assets/frame_conversion.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
-#include "assets/frame_conversion.h"
 #include "assets/post_process_maps.h"
-#include "platform/capture/png_writer.h"
 #include "tools/anim/animation_encoder.h"
+#include "tools/anim/encode_options.h"
 #include "tools/anim/png_frames.h"
 #include "tools/anim/sample_picture.h"
+#include "tools/common/file_bytes.h"
+#include "tools/common/file_kind.h"
+#include "tools/common/numbers.h"
 
 namespace {
 
@@ -28,116 +31,76 @@ constexpr const char* Usage =
     "         --chroma-block WxH    chroma block (8x8)\n"
     "         --vertical on|off     vertical interpolation (on)\n"
     "         --shift N|auto        residual shift 0 to 7 (auto)\n"
-    "         --psnr DB             luma quality target for the residuals (40)\n"
-    "         --max-code-length N   longest prefix code, 8 to 32 (12)\n"
+    "         --psnr DB             luma quality target for the residuals, 1 to 100 (38)\n"
+    "         --max-code-length N   longest prefix code, 8 to 32 (10)\n"
     "         --luma-only           no chroma planes\n"
+    "         --for NAME            warn where the frames differ from what the scenes expect of\n"
+    "                               that data file (item, kone, 3dfx, pullo, kelmu, mina)\n"
     "       korvo-anim info FILE.dat\n"
     "       korvo-anim extract FILE.dat INDEX OUT.png|OUT.raw [--post NAME]\n"
     "         NAME: PulsingContrast BoostContrast AnimatedContrast VividColour InvertLuma\n"
-    "       korvo-anim sample OUT.png [WxH] [FRAME]   the synthetic test photograph\n";
+    "       korvo-anim sample OUT.png [WxH] [FRAME]   the synthetic test photograph\n"
+    "       korvo-anim --help\n"
+    "Status: 0 done, 1 a file could not be read, written or decoded, 2 wrong usage.\n";
 
+// A file that could not be read, written or decoded.
 int Fail(const std::string& message) {
   std::fprintf(stderr, "korvo-anim: %s\n", message.c_str());
   return 1;
 }
 
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* fault) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    *fault = path + ": cannot open the file";
-    return false;
-  }
-  bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return true;
+// A command line that asks for something the tool does not do.
+int WrongUsage(const std::string& message) {
+  std::fprintf(stderr, "korvo-anim: %s\nTry 'korvo-anim --help' for the usage.\n", message.c_str());
+  return 2;
 }
 
-// "WxH" or "N" (N x N).
-bool ParseSize(const char* text, int* width, int* height) {
-  char* end = nullptr;
-  *width = static_cast<int>(std::strtol(text, &end, 10));
-  if (end == text) return false;
-  if (*end == '\0') {
-    *height = *width;
-    return true;
-  }
-  if (*end != 'x') return false;
-  const char* rest = end + 1;
-  *height = static_cast<int>(std::strtol(rest, &end, 10));
-  return end != rest && *end == '\0';
-}
-
-bool ParseInt(const char* text, int* value) {
-  char* end = nullptr;
-  *value = static_cast<int>(std::strtol(text, &end, 10));
-  return end != text && *end == '\0';
-}
-
-bool ParseEncodeOption(const std::string& option, const char* value, anim::AnimationSettings* s) {
-  anim::FrameSettings& f = s->frame;
-  if (option == "--size") return ParseSize(value, &f.width, &f.height);
-  if (option == "--luma-block") {
-    if (std::strcmp(value, "0") == 0) {
-      f.lumaBlockWidth = f.lumaBlockHeight = 0;
-      return true;
-    }
-    return ParseSize(value, &f.lumaBlockWidth, &f.lumaBlockHeight);
-  }
-  if (option == "--chroma-block") return ParseSize(value, &f.chromaBlockWidth, &f.chromaBlockHeight);
-  if (option == "--vertical") {
-    f.verticalInterpolation = std::strcmp(value, "on") == 0;
-    return f.verticalInterpolation || std::strcmp(value, "off") == 0;
-  }
-  if (option == "--shift") {
-    if (std::strcmp(value, "auto") == 0) {
-      f.residualShift = -1;
-      return true;
-    }
-    return ParseInt(value, &f.residualShift);
-  }
-  if (option == "--psnr") {
-    char* end = nullptr;
-    f.targetPsnr = std::strtod(value, &end);
-    return end != value && *end == '\0';
-  }
-  if (option == "--max-code-length") return ParseInt(value, &s->maxCodeLength);
-  return false;
+std::string ShowPsnr(double psnr) {
+  if (std::isinf(psnr)) return "exact";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f dB", psnr);
+  return text;
 }
 
 int Encode(int argc, char** argv) {
-  if (argc < 2) return Fail(std::string("encode needs OUT.dat and frames\n") + Usage);
-  const std::string out = argv[0];
-  anim::AnimationSettings settings;
-  std::vector<std::string> inputs;
-  for (int k = 1; k < argc; ++k) {
-    const std::string argument = argv[k];
-    if (argument == "--luma-only") {
-      settings.frame.lumaOnly = true;
-    } else if (argument.rfind("--", 0) == 0) {
-      if (k + 1 >= argc || !ParseEncodeOption(argument, argv[k + 1], &settings)) {
-        return Fail("bad option " + argument + (k + 1 < argc ? std::string(" ") + argv[k + 1] : ""));
-      }
-      ++k;
-    } else {
-      inputs.push_back(argument);
-    }
-  }
+  anim::EncodeRequest request;
   std::string fault;
+  if (!anim::ParseEncodeArguments(argc, argv, &request, &fault)) return WrongUsage(fault);
   std::vector<std::string> files;
-  if (!anim::ListFrameFiles(inputs, &files, &fault)) return Fail(fault);
+  if (!anim::ListFrameFiles(request.inputs, &files, &fault)) return Fail(fault);
   std::vector<anim::RgbPicture> pictures(files.size());
   for (std::size_t k = 0; k < files.size(); ++k) {
     if (!anim::ReadPngPicture(files[k], &pictures[k], &fault)) return Fail(fault);
   }
-  if (!anim::WriteAnimationFile(out, pictures, settings, &fault)) return Fail(out + ": " + fault);
-  std::printf("%s: %zu frames\n", out.c_str(), pictures.size());
+  if (!request.forFile.empty()) {
+    const anim::SceneUse& use = *anim::FindSceneUse(request.forFile);
+    for (const std::string& warning :
+         anim::SceneUseWarnings(use, request.settings.frame, static_cast<int>(pictures.size()))) {
+      std::fprintf(stderr, "korvo-anim: warning: %s\n", warning.c_str());
+    }
+  }
+  anim::AnimationQuality quality;
+  if (!anim::WriteAnimationFile(request.out, pictures, request.settings, &fault, &quality)) {
+    return Fail(fault.rfind(request.out, 0) == 0 ? fault : request.out + ": " + fault);
+  }
+  std::printf("%s: %zu frames, PSNR RGB %s, luma %s (lowest RGB %s, frame %d)\n", request.out.c_str(),
+              pictures.size(), ShowPsnr(quality.rgbPsnr).c_str(), ShowPsnr(quality.lumaPsnr).c_str(),
+              ShowPsnr(quality.worstRgbPsnr).c_str(), quality.worstFrame);
   return 0;
 }
 
+// The whole file, checked as the demo's loader checks it; another kind of file is named.
 bool LoadStream(const std::string& path, std::vector<std::uint8_t>* image, std::string* fault) {
-  if (!ReadFile(path, image, fault)) return false;
+  if (!tools::ReadFileBytes(path, image, fault)) return false;
+  if (image->empty()) {
+    *fault = path + ": empty file";
+    return false;
+  }
   std::string streamFault;
   if (!CheckAnimationStream(image->data(), image->size(), &streamFault)) {
-    *fault = path + ": " + streamFault;
+    if (!tools::IsOtherKind(path, *image, "an animation file", fault)) {
+      *fault = path + ": not an animation file: " + streamFault;
+    }
     return false;
   }
   return true;
@@ -190,7 +153,7 @@ bool PrintFrame(int index, const CodedFrameSpan& frame) {
 }
 
 int Info(int argc, char** argv) {
-  if (argc != 1) return Fail(std::string("info needs FILE.dat\n") + Usage);
+  if (argc != 1) return WrongUsage("info needs FILE.dat");
   std::vector<std::uint8_t> image;
   std::string fault;
   if (!LoadStream(argv[0], &image, &fault)) return Fail(fault);
@@ -220,32 +183,40 @@ PostProcessMap PostProcessByName(const std::string& name) {
   return nullptr;
 }
 
-bool WriteRaw(const std::string& path, const std::uint16_t* pixels, int count) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = true;
-  for (int k = 0; k < count; ++k) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(pixels[k]),
-                                   static_cast<std::uint8_t>(pixels[k] >> 8)};
-    written &= std::fwrite(bytes, 1, 2, file) == 2;
+// Little-endian R5G6B5 pixels, as the demo's upload buffer holds them.
+std::vector<std::uint8_t> RawPixels(const std::vector<std::uint16_t>& pixels) {
+  std::vector<std::uint8_t> bytes;
+  for (std::uint16_t p : pixels) bytes.insert(bytes.end(), {static_cast<std::uint8_t>(p), static_cast<std::uint8_t>(p >> 8)});
+  return bytes;
+}
+
+// Each channel widened to 8 bits by repeating its high bits, as the captures do.
+anim::RgbPicture WidenedPicture(const std::vector<std::uint16_t>& pixels, int width, int height) {
+  anim::RgbPicture picture{width, height, {}};
+  for (std::uint16_t p : pixels) {
+    const unsigned r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
+    picture.rgb.insert(picture.rgb.end(), {static_cast<std::uint8_t>(r << 3 | r >> 2),
+                                           static_cast<std::uint8_t>(g << 2 | g >> 4),
+                                           static_cast<std::uint8_t>(b << 3 | b >> 2)});
   }
-  return std::fclose(file) == 0 && written;
+  return picture;
 }
 
 int Extract(int argc, char** argv) {
   if (argc != 3 && !(argc == 5 && std::strcmp(argv[3], "--post") == 0)) {
-    return Fail(std::string("extract needs FILE.dat INDEX OUT\n") + Usage);
+    return WrongUsage("extract needs FILE.dat INDEX OUT.png|OUT.raw [--post NAME]");
   }
   const std::string path = argv[0], out = argv[2];
   PostProcessMap post = [] {};
   if (argc == 5 && (post = PostProcessByName(argv[4])) == nullptr) {
-    return Fail(std::string("unknown post-process ") + argv[4]);
+    return WrongUsage(std::string("unknown post-process ") + argv[4]);
   }
-  std::vector<std::uint8_t> image;
   std::string fault;
-  if (!LoadStream(path, &image, &fault)) return Fail(fault);
   int index = 0;
-  if (!ParseInt(argv[1], &index) || index < 0 || index >= AnimationFrameCount(image.data())) {
+  if (!tools::ParseInteger("INDEX", argv[1], 0, INT_MAX, &index, &fault)) return WrongUsage(fault);
+  std::vector<std::uint8_t> image;
+  if (!LoadStream(path, &image, &fault)) return Fail(fault);
+  if (index >= AnimationFrameCount(image.data())) {
     return Fail(path + ": no frame " + argv[1] + " (the file holds " +
                 std::to_string(AnimationFrameCount(image.data())) + ")");
   }
@@ -260,32 +231,43 @@ int Extract(int argc, char** argv) {
   std::vector<std::uint16_t> pixels(static_cast<std::size_t>(FrameWidth) * height);
   ConvertPicture(DecodedPicture, pixels.data(), 2 * FrameWidth, FrameWidth, height);
   const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
-  if (raw ? !WriteRaw(out, pixels.data(), static_cast<int>(pixels.size()))
-          : !platform::WritePng(out, pixels.data(), FrameWidth, height)) {
-    return Fail(out + ": cannot write the file");
-  }
-  return 0;
+  const bool written = raw ? tools::WriteFileBytes(out, RawPixels(pixels), &fault)
+                           : anim::WritePngPicture(out, WidenedPicture(pixels, FrameWidth, height), &fault);
+  return written ? 0 : Fail(fault);
 }
 
 int Sample(int argc, char** argv) {
+  if (argc < 1 || argc > 3) return WrongUsage("sample needs OUT.png [WxH] [FRAME]");
   int width = 256, height = 256, frame = 0;
-  if (argc < 1 || argc > 3 || (argc >= 2 && !ParseSize(argv[1], &width, &height)) ||
-      (argc == 3 && !ParseInt(argv[2], &frame)) || width < 1 || height < 1) {
-    return Fail(std::string("sample needs OUT.png [WxH] [FRAME]\n") + Usage);
+  std::string fault;
+  if ((argc >= 2 && !tools::ParseSize("WxH", argv[1], 1, anim::LargestSampleSide, true, &width, &height, &fault)) ||
+      (argc == 3 && !tools::ParseInteger("FRAME", argv[2], INT_MIN, INT_MAX, &frame, &fault))) {
+    return WrongUsage(fault);
   }
   const anim::RgbPicture picture = anim::SamplePicture(width, height, frame);
-  std::string fault;
   if (!anim::WritePngPicture(argv[0], picture, &fault)) return Fail(fault);
   return 0;
+}
+
+bool AsksForHelp(int argc, char** argv) {
+  for (int k = 1; k < argc; ++k) {
+    if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "encode") == 0) return Encode(argc - 2, argv + 2);
-  if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return Info(argc - 2, argv + 2);
-  if (argc >= 2 && std::strcmp(argv[1], "extract") == 0) return Extract(argc - 2, argv + 2);
-  if (argc >= 2 && std::strcmp(argv[1], "sample") == 0) return Sample(argc - 2, argv + 2);
-  std::fputs(Usage, stderr);
-  return 2;
+  if (AsksForHelp(argc, argv)) {
+    std::fputs(Usage, stdout);
+    return 0;
+  }
+  if (argc < 2) return WrongUsage("a command is needed: encode, info, extract or sample");
+  const std::string command = argv[1];
+  if (command == "encode") return Encode(argc - 2, argv + 2);
+  if (command == "info") return Info(argc - 2, argv + 2);
+  if (command == "extract") return Extract(argc - 2, argv + 2);
+  if (command == "sample") return Sample(argc - 2, argv + 2);
+  return WrongUsage("unknown command " + command);
 }

@@ -53,7 +53,7 @@ bool Ball(double u, double v, double cx, double cy, double r, Colour base, Colou
 }  // namespace
 
 RgbPicture SamplePicture(int width, int height, int frame) {
-  RgbPicture picture{width, height, std::vector<std::uint8_t>(3 * width * height)};
+  RgbPicture picture{width, height, std::vector<std::uint8_t>(std::size_t{3} * width * height)};
   const double t = frame * 0.05;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -74,7 +74,7 @@ RgbPicture SamplePicture(int width, int height, int frame) {
       const double grain = (Hash(x, y, 99 + frame) - 0.5) * 10.0;
       const double rgb[3] = {c.r + grain, c.g + grain, c.b + grain};
       for (int k = 0; k < 3; ++k) {
-        picture.rgb[3 * (y * width + x) + k] = static_cast<std::uint8_t>(std::clamp(rgb[k], 0.0, 255.0));
+        picture.rgb[3 * (std::size_t(y) * width + x) + k] = static_cast<std::uint8_t>(std::clamp(rgb[k], 0.0, 255.0));
       }
     }
   }

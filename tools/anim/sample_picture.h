@@ -7,6 +7,8 @@
 
 namespace anim {
 
+// Sides of 1 to LargestSampleSide pixels.
+constexpr int LargestSampleSide = 8192;
 RgbPicture SamplePicture(int width, int height, int frame);
 
 }  // namespace anim
