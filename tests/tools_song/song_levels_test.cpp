@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "song_fixture.h"
 #include "tools/song/levels.h"
+#include "tools/xm/xm_writer.h"
 
 namespace {
 
@@ -49,6 +51,94 @@ TEST(SongLevels, RefuseWhatIsNotAModule) {
   const std::vector<std::uint8_t> truncated(song_test::SongBytes().begin(), song_test::SongBytes().begin() + 40);
   EXPECT_FALSE(song::MeasureLevels(truncated, levels, error));
   EXPECT_NE(error.find("does not load"), std::string::npos) << error;
+}
+
+// A module of one instrument playing one note, from the given sample.
+std::vector<std::uint8_t> OneSampleModule(xm::Sample sample) {
+  xm::Module module;
+  module.channels = 2;
+  module.orders = {0};
+  module.patterns.emplace_back(4, 2);
+  module.patterns[0].At(0, 0) = xm::Note{49, 1, 0, 0, 0};
+  xm::Instrument instrument;
+  instrument.name = "probe";
+  instrument.samples.push_back(std::move(sample));
+  module.instruments.push_back(std::move(instrument));
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(xm::EncodeXm(module, bytes, error)) << error;
+  return bytes;
+}
+
+std::vector<std::int16_t> Sine(int frames, double cycles, double phase) {
+  std::vector<std::int16_t> wave;
+  for (int n = 0; n < frames; ++n) wave.push_back(static_cast<std::int16_t>(20000 * std::sin(phase + 6.2831853 * cycles * n / frames)));
+  return wave;
+}
+
+TEST(SongClicks, TheSongsSamplesPlayWithoutClicks) {
+  std::vector<song::Click> clicks;
+  std::string error;
+  ASSERT_TRUE(song::FindClicks(song_test::SongBytes(), song::ClickThreshold, clicks, error)) << error;
+  for (const song::Click& c : clicks) ADD_FAILURE() << c.instrument << ": " << c.where << " " << c.jump;
+}
+
+TEST(SongClicks, FindJumpsAtNoteStartLoopPointAndSampleEnd) {
+  std::vector<song::Click> clicks;
+  std::string error;
+  xm::Sample smooth;
+  smooth.frames = Sine(400, 4.0, 0.0);  // whole cycles from silence: a seamless loop
+  smooth.loop = xm::LoopType::Forward;
+  smooth.loopLength = 400;
+  ASSERT_TRUE(song::FindClicks(OneSampleModule(smooth), song::ClickThreshold, clicks, error)) << error;
+  EXPECT_TRUE(clicks.empty());
+
+  xm::Sample broken = smooth;
+  broken.frames = Sine(400, 4.25, 1.5);  // starts near the top; the loop ends a quarter cycle off
+  ASSERT_TRUE(song::FindClicks(OneSampleModule(broken), song::ClickThreshold, clicks, error)) << error;
+  ASSERT_EQ(clicks.size(), 2u);
+  EXPECT_EQ(clicks[0].where, "note start");
+  EXPECT_EQ(clicks[0].instrument, "probe");
+  EXPECT_NEAR(clicks[0].jump, 20000 * std::sin(1.5) / 32768, 0.01);
+  EXPECT_EQ(clicks[1].where, "loop point");
+
+  xm::Sample cut = smooth;
+  cut.loop = xm::LoopType::None;
+  cut.loopLength = 0;
+  cut.frames.resize(350);  // stops mid-cycle
+  ASSERT_TRUE(song::FindClicks(OneSampleModule(cut), song::ClickThreshold, clicks, error)) << error;
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0].where, "sample end");
+}
+
+TEST(SongClicks, RefuseTruncatedModules) {
+  std::vector<song::Click> clicks;
+  std::string error;
+  const auto& whole = song_test::SongBytes();
+  for (size_t size : {size_t{0}, size_t{40}, whole.size() / 2, whole.size() - 1}) {
+    const std::vector<std::uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+    EXPECT_FALSE(song::FindClicks(part, song::ClickThreshold, clicks, error)) << size;
+  }
+}
+
+TEST(SongLevels, BandsAndWidthFollowTheMix) {
+  song::SongLevels levels;
+  std::string error;
+  ASSERT_TRUE(song::MeasureLevels(song_test::SongBytes(), levels, error)) << error;
+  ASSERT_EQ(levels.spectra.size(), song::Sections().size());
+  for (size_t i = 0; i < levels.spectra.size(); ++i) {
+    const song::Spectrum& s = levels.spectra[i];
+    if (levels.sections[i].count == 0 || song::Sections()[i].level == 0) continue;
+    SCOPED_TRACE(std::string(song::Sections()[i].name));
+    // The bands split the middle signal, so none is louder than the whole.
+    const double whole = levels.sections[i].RmsDb() + 1.0;
+    EXPECT_LT(s.LowDb(), whole);
+    EXPECT_LT(s.MidDb(), whole);
+    EXPECT_LT(s.HighDb(), whole);
+    // Panned instruments give some width, but the mix is never wider than it is deep.
+    EXPECT_GT(s.Width(), 0.02);
+    EXPECT_LT(s.Width(), 1.0);
+  }
 }
 
 }  // namespace

@@ -168,6 +168,13 @@ xm::Instrument Build(Recipe recipe) {
   LoopedWave& tone = recipe.tone;
   // A loop from the first frame must keep its start, and a looped end never sounds.
   if (tone.loopLength == 0 || tone.loopStart > 0) FadeEdges(tone.wave, EdgeSeconds, tone.loopLength ? 0.0 : 4 * EdgeSeconds);
+  // Such a loop is turned round to begin where its wave is nearest silence, so a note does not
+  // start with a jump; the loop is seamless, so any turn of it is as well.
+  if (tone.loopLength > 0 && tone.loopStart == 0) {
+    const auto loopEnd = tone.wave.begin() + tone.loopLength;
+    const auto quietest = std::min_element(tone.wave.begin(), loopEnd, [](float a, float b) { return std::abs(a) < std::abs(b); });
+    std::rotate(tone.wave.begin(), quietest, loopEnd);
+  }
   xm::Sample sample;
   sample.name = recipe.name;
   sample.frames = ToPcm16(recipe.tone.wave, 0.95f);

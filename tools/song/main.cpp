@@ -1,14 +1,29 @@
 // Writes the demo's song: korvo-song OUTPUT.xm
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "tools/song/arrangement.h"
 #include "tools/song/compose.h"
 #include "tools/song/notation.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: korvo-song OUTPUT.xm\n"
+    "Composes the demo's song from its description and writes it as an XM tracker module.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: korvo-song OUTPUT.xm\n");
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // A name starting with '-' is a mistyped option, never a file to write.
+  if (argc != 2 || argv[1][0] == '-') {
+    std::fprintf(stderr, "korvo-song: %s\n%s", argc != 2 ? "one OUTPUT.xm expected" : "unknown option (try --help)",
+                 kUsage);
     return 2;
   }
   std::string error;
