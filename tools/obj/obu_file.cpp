@@ -1,10 +1,10 @@
 #include "tools/obj/obu_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "render/object_format.h"
+#include "tools/common/file_bytes.h"
 
 namespace {
 
@@ -36,6 +36,7 @@ bool CheckMesh(const ObjectMesh& mesh, std::string* error) {
   if (!mesh.texCoords.empty() && mesh.texCoords.size() != n) {
     return Fail(error, std::to_string(mesh.texCoords.size()) + " texture pairs for " + std::to_string(n) + " vertices");
   }
+  if (!MeshIsFinite(mesh, error)) return false;
   for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
     for (int index : {mesh.faces[f].a, mesh.faces[f].b, mesh.faces[f].c}) {
       if (index < 0 || static_cast<std::size_t>(index) >= n) {
@@ -100,12 +101,11 @@ bool EncodeObu(const ObjectMesh& mesh, std::vector<std::uint8_t>* bytes, std::st
 
 bool WriteObu(const std::string& path, const ObjectMesh& mesh, std::string* error) {
   std::vector<std::uint8_t> bytes;
-  if (!EncodeObu(mesh, &bytes, error)) return false;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return Fail(error, "cannot be created");
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) return Fail(error, "write failed");
-  return true;
+  if (!EncodeObu(mesh, &bytes, error)) {
+    *error = path + ": " + *error;
+    return false;
+  }
+  return tools::WriteFileBytes(path, bytes, error);
 }
 
 ObjectMesh DecodeObu(const std::vector<std::uint8_t>& bytes) {
@@ -127,14 +127,5 @@ ObjectMesh DecodeObu(const std::vector<std::uint8_t>& bytes) {
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Fail(error, "cannot be opened");
-  bytes->clear();
-  std::uint8_t buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->insert(bytes->end(), buffer, buffer + got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return Fail(error, "read failed");
-  return true;
+  return tools::ReadFileBytes(path, bytes, error);
 }

@@ -14,12 +14,14 @@
 #include "tools/obj/object_mesh.h"
 
 // False with *error set when the mesh does not fit the format: more than 60,000 vertices,
-// normals or stored coordinates not one per vertex, a face index outside the vertices.
+// normals or stored coordinates not one per vertex, a face index outside the vertices, a number
+// that is not finite.
 bool EncodeObu(const ObjectMesh& mesh, std::vector<std::uint8_t>* bytes, std::string* error);
+// The error names the file; a failed write leaves no file behind unless one was there before.
 bool WriteObu(const std::string& path, const ObjectMesh& mesh, std::string* error);
 
 // Reads an image back as the drawer sees it (the overlapped last index included). The image
 // must have passed CheckObjectImage.
 ObjectMesh DecodeObu(const std::vector<std::uint8_t>& bytes);
-// Errors of the two file routines leave the path to the caller.
+// The whole file; a folder, pipe or device is refused at once. The error names the file.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
