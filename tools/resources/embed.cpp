@@ -61,8 +61,16 @@ void WriteSource(std::FILE* out, const std::vector<Bitmap>& bitmaps) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  constexpr const char* Usage = "usage: korvo-embed OUT.cpp ID FILE.bmp [ID FILE.bmp ...]\n";
+  for (int k = 1; k < argc; ++k) {
+    if (std::string(argv[k]) == "--help" || std::string(argv[k]) == "-h") {
+      std::fputs(Usage, stdout);
+      return 0;
+    }
+  }
   if (argc < 4 || argc % 2 != 0) {
-    std::fprintf(stderr, "usage: korvo-embed OUT.cpp ID FILE.bmp [ID FILE.bmp ...]\n");
+    std::fprintf(stderr, "korvo-embed: OUT.cpp and pairs of ID and FILE.bmp are needed\n"
+                         "Try 'korvo-embed --help' for the usage.\n");
     return 2;
   }
   std::vector<Bitmap> bitmaps;
