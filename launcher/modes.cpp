@@ -1,17 +1,18 @@
 #include "launcher/modes.h"
 
-#include <stdlib.h>
-
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "launcher/snapshot_seek.h"
 #include "platform/capture/frame_capture.h"
 #include "platform/d3d/presenter.h"
 #include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/platform_mode.h"
+#include "platform/win32/stop_signal.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_events.h"
 #include "shell/shell.h"
@@ -22,8 +23,6 @@ namespace {
 constexpr int DefaultCaptureFps = 30;
 constexpr int DefaultVideoFps = 60;
 
-std::string VideoFolder;  // a video capture's temporary folder
-bool StartPositionReached = false;
 
 MusicPosition LastPosition() {
   const MIDASplayStatus status = platform::LastPlayStatus();
@@ -36,17 +35,10 @@ bool HoldsDemoData(const std::filesystem::path& folder) {
          std::filesystem::is_directory(folder / "data", error);
 }
 
-// A video is assembled in a temporary folder (frame list and WAV), removed when it is done.
-std::string VideoWorkFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "korvo-video-XXXXXX").string();
-  return mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
 bool SetUpCapture(const launcher::Options& options) {
   const bool video = launcher::IsVideoCapture(options.capture);
   platform::CaptureSettings settings;
-  settings.folder = video ? VideoWorkFolder() : options.capture;
-  if (video) VideoFolder = settings.folder;
+  settings.folder = video ? "" : options.capture;
   settings.video = video ? options.capture : "";
   settings.fps = options.fps ? options.fps : (video ? DefaultVideoFps : DefaultCaptureFps);
   settings.from = options.from.value_or(0);
@@ -54,15 +46,27 @@ bool SetUpCapture(const launcher::Options& options) {
   settings.endPosition = EndPosition + 1;
   settings.videoWidth = options.videoWidth;
   settings.videoHeight = options.videoHeight;
-  if (settings.folder.empty() || !platform::BeginCapture(settings)) return false;
+  settings.quality = options.quality;
+  settings.overwrite = options.overwrite;
+  if (!platform::BeginCapture(settings)) return false;
 
   platform::PlatformMode& mode = platform::Mode();
   mode.presentation = platform::Presentation::Headless;
   mode.sound = platform::Sound::Virtual;
-  mode.wavPath = platform::CaptureWavPath();
+  // The capture takes the song from the sink through its tap; no file of this name is made.
+  mode.wavPath = "capture";
   platform::UseVirtualClock(settings.fps);
-  platform::SetFrameSink([](const std::uint16_t* pixels) {
-    if (!platform::CaptureFrame(pixels, LastPosition(), SceneIndex, GetTickCount())) QuitFlag = 1;
+  launcher::BeginSnapshots(settings.fps);
+  platform::SetFrameSink([from = settings.from](const std::uint16_t* pixels) {
+    launcher::NoteSnapshotFrame();
+    // From the first frame on, the run goes on from the latest snapshot before --from.
+    if (from > 0 && launcher::NextSnapshotFrame() == 1) {
+      launcher::RestoreSnapshotFor({launcher::SeekTarget::Kind::Position, from}, false, true);
+    }
+    const platform::ShownFrame frame{pixels, LastPosition(), platform::LastPlayStatus().songLoopCount,
+                                     SceneIndex, SceneTable[SceneIndex].name, GetTickCount()};
+    // A stop signal ends the run after this frame, which is written whole.
+    if (!platform::CaptureFrame(frame) || platform::ReceivedStopSignal() != 0) QuitFlag = 1;
   });
   return true;
 }
@@ -88,23 +92,15 @@ std::string DefaultDataFolder() {
 }
 
 void SetUpStart(int startPosition) {
-  StartPositionReached = false;
-  const platform::Sound sound = platform::Mode().sound;
-  platform::Mode().presenting = false;
-  platform::Mode().sound = platform::Sound::Virtual;
-  platform::UseVirtualClock(AheadFps);
-  platform::SetFrameSink([startPosition, sound](const std::uint16_t*) {
-    if (StartPositionReached || LastPosition() < startPosition) return;
-    StartPositionReached = true;
-    platform::UseRealClockFrom(GetTickCount());
-    platform::Mode().sound = sound;
-    platform::Mode().presenting = true;
-  });
+  launcher::RunAheadTo({launcher::SeekTarget::Kind::Position, startPosition}, true);
 }
 
-bool StartReached() { return StartPositionReached; }
+bool StartReached() { return launcher::RunAheadDone(); }
 
 int RunDemo(const launcher::Options& options) {
+  platform::InstallStopSignals();
+  // A reader that went away (ffmpeg) is told by the failing write, not by a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
   platform::Mode().dataFolder = options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder;
   const bool capturing = !options.capture.empty();
   if (capturing) {
@@ -114,17 +110,23 @@ int RunDemo(const launcher::Options& options) {
       platform::Mode().presentation = platform::Presentation::Window;
       platform::Mode().windowScale = options.scale;
     }
-    if (options.start) SetUpStart(*options.start);
+    if (options.start) {
+      SetUpStart(*options.start);
+    } else if (options.window) {
+      // The first frame on the clock of the snapshots, so that every jump can come back to it.
+      launcher::RunAheadTo({launcher::SeekTarget::Kind::Position, 0}, false);
+    }
+    if (options.window) platform::SetKeyFilter(launcher::ViewerKey);
   }
   platform::SetFullscreenToggle(TogglePresenterFullscreen);
 
   int status = WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT);
   if (capturing) {
     if (!platform::EndCapture() && status == 0) status = 1;
-    std::error_code ignored;
-    if (!VideoFolder.empty()) std::filesystem::remove_all(VideoFolder, ignored);
-  } else if (status != 0) {
+  } else if (status != 0 && platform::ReceivedStopSignal() == 0) {
     HintWithoutDisplay();
   }
+  // As a shell reports a program ended by a signal; the run has still closed what it wrote.
+  if (platform::ReceivedStopSignal() != 0) status = 128 + platform::ReceivedStopSignal();
   return status;
 }

@@ -2,9 +2,13 @@
 
 #include "platform/capture/video_pipe.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "shell/timeline.h"
 
 namespace launcher {
 
@@ -30,24 +34,44 @@ bool IsVideoCapture(const std::string& target) {
 }
 
 std::optional<int> ParsePosition(const std::string& text) {
+  const auto digits = [](const std::string& part, std::size_t most, bool hex) {
+    if (part.empty() || part.size() > most) return false;
+    for (const char c : part) {
+      if (!(hex ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c))))
+        return false;
+    }
+    return true;
+  };
   const std::size_t colon = text.find(':');
   if (colon != std::string::npos) {
-    const auto position = ParseNumber(text.substr(0, colon), 10);
-    const auto row = ParseNumber(text.substr(colon + 1), 10);
-    if (!position || !row || *row > 255 || *position > 255) return std::nullopt;
-    return static_cast<int>(*position << 8 | *row);
+    const std::string position = text.substr(0, colon), row = text.substr(colon + 1);
+    if (!digits(position, 3, false) || !digits(row, 3, false)) return std::nullopt;
+    const long p = std::stol(position), r = std::stol(row);
+    if (p > 255 || r > 255) return std::nullopt;
+    return static_cast<int>(p << 8 | r);
   }
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    const auto value = ParseNumber(text.substr(2), 16);
-    if (!value || *value > 0xFFFF) return std::nullopt;
-    return static_cast<int>(*value);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
+      digits(text.substr(2), 4, true)) {
+    return static_cast<int>(std::stol(text.substr(2), nullptr, 16));
   }
   return std::nullopt;
 }
 
+std::string PositionFault(int position) {
+  char text[96];
+  if ((position & 0xFF) > 63) {
+    std::snprintf(text, sizeof text, "row %d does not exist (a song position has rows 0 to 63)", position & 0xFF);
+  } else if (position > EndPosition) {
+    std::snprintf(text, sizeof text, "0x%04X lies past the end of the demo (0x%04X)", position, EndPosition);
+  } else {
+    return "";
+  }
+  return text;
+}
+
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
   Options result;
-  bool sizeGiven = false;
+  bool sizeGiven = false, qualityGiven = false, captureGiven = false;
   error->clear();
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
@@ -63,8 +87,13 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       std::string text;
       if (!value(&text)) return false;
       *out = ParsePosition(text);
-      if (!*out) *error = option + ": \"" + text + "\" is not a music position (0xPPRR or PP:RR)";
-      return out->has_value();
+      if (!*out) {
+        *error = option + ": \"" + text + "\" is not a music position (0xPPRR or PP:RR)";
+        return false;
+      }
+      const std::string fault = PositionFault(**out);
+      if (!fault.empty()) *error = option + " " + text + ": " + fault;
+      return fault.empty();
     };
     const auto count = [&](int* out, int low, int high) {
       std::string text;
@@ -93,6 +122,18 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       result.window = true;
     } else if (option == "--capture") {
       ok = value(&result.capture);
+      if (ok && result.capture.empty()) {
+        *error = "--capture needs a folder or a video file name, not an empty one";
+        ok = false;
+      }
+      captureGiven = true;
+    } else if (option == "--overwrite") {
+      result.overwrite = true;
+    } else if (option == "--quality") {
+      std::string text;
+      ok = value(&text) && platform::ParseVideoQuality(text, &result.quality);
+      if (!ok && error->empty()) *error = "--quality: \"" + text + "\" is not lossless, high or web";
+      qualityGiven = true;
     } else if (option == "--fps") {
       ok = count(&result.fps, 1, 1000);
     } else if (option == "--from") {
@@ -115,8 +156,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     if (!ok) return false;
   }
 
-  if (result.capture.empty() && (result.fps || result.from || result.to || sizeGiven)) {
-    *error = "--fps, --from, --to and --size need --capture";
+  if (!captureGiven && (result.fps || result.from || result.to || sizeGiven || qualityGiven ||
+                       result.overwrite)) {
+    *error = "--fps, --from, --to, --size, --quality and --overwrite need --capture";
     return false;
   }
   if (!result.capture.empty() && (result.window || result.start)) {
@@ -127,9 +169,17 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     *error = "--from lies after --to";
     return false;
   }
-  if (sizeGiven && !IsVideoCapture(result.capture)) {
-    *error = "--size applies to video captures (FILE.mp4 or FILE.mkv)";
+  if ((sizeGiven || qualityGiven) && !IsVideoCapture(result.capture)) {
+    *error = std::string(sizeGiven ? "--size" : "--quality") + " applies to video captures (FILE.mp4 or FILE.mkv)";
     return false;
+  }
+  if (IsVideoCapture(result.capture)) {
+    const std::string fault = platform::VideoSizeFault(
+        {result.capture, 0, result.videoWidth, result.videoHeight, result.quality});
+    if (!fault.empty()) {
+      *error = "--size " + std::to_string(result.videoWidth) + "x" + std::to_string(result.videoHeight) + ": " + fault;
+      return false;
+    }
   }
   *options = result;
   return true;
@@ -146,8 +196,11 @@ const char* UsageText() {
          "  --capture FILE.mp4  the same as one video (needs ffmpeg); also FILE.mkv\n"
          "  --fps N             capture frame rate (default 30; 60 for video)\n"
          "  --from POS          first music position a capture writes\n"
-         "  --to POS            last music position a capture runs\n"
-         "  --size WxH          video frame size (nearest-neighbour scaling, letterboxed)\n"
+         "  --to POS            last music position a capture writes\n"
+         "  --size WxH          video frame size: a whole multiple of 640x480 repeats each\n"
+         "                      pixel, any other size is scaled to fit and letterboxed\n"
+         "  --quality Q         video quality: lossless (every pixel kept), high (default), web\n"
+         "  --overwrite         replace an earlier capture in the same folder or file\n"
          "  --data DIR          folder holding data/ and sotkux.xm\n"
          "  --list-scenes       print the scene table\n"
          "  --help, --version\n"

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/capture/video_pipe.h"
+
 namespace launcher {
 
 struct Options {
@@ -19,15 +21,19 @@ struct Options {
   std::optional<int> start;    // --start POS: run unseen up to POS, then play in real time
   int videoWidth = 640;        // --size WxH: video frame size
   int videoHeight = 480;
+  platform::VideoQuality quality = platform::VideoQuality::High;  // --quality
+  bool overwrite = false;      // --overwrite: replace an earlier capture in the same place
   std::string dataFolder;      // --data DIR
 };
 
 // False with a message naming the option when the command line is not understood.
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error);
 
-// A music position as 0xPPRR (hexadecimal, as the scene table writes it) or "PP:RR" (decimal
-// song position and row).
+// A music position as 0xPPRR (one to four hexadecimal digits, as the scene table writes it) or
+// "PP:RR" (decimal song position and row); nothing else, no signs or spaces.
 std::optional<int> ParsePosition(const std::string& text);
+// Empty when the demo can reach the position, else why not: a row above 63, or past the end.
+std::string PositionFault(int position);
 
 // A capture target naming a video file (.mp4, .mkv) rather than a folder.
 bool IsVideoCapture(const std::string& target);

@@ -2,7 +2,10 @@
 
 #include <png.h>
 
+#include <cerrno>
+#include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -12,30 +15,66 @@ namespace {
 std::uint8_t Widen5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
 std::uint8_t Widen6(unsigned v) { return static_cast<std::uint8_t>((v << 2) | (v >> 4)); }
 
+// Where libpng's writes go; the first failing write keeps its cause.
+struct Output {
+  std::FILE* file = nullptr;
+  int cause = 0;
+  std::string libraryFault;
+};
+
+void WriteBytes(png_structp png, png_bytep data, png_size_t size) {
+  auto* out = static_cast<Output*>(png_get_io_ptr(png));
+  errno = 0;
+  if (std::fwrite(data, 1, size, out->file) != size) {
+    out->cause = errno ? errno : EIO;
+    png_error(png, "write failed");
+  }
+}
+
+void FlushBytes(png_structp png) {
+  auto* out = static_cast<Output*>(png_get_io_ptr(png));
+  if (std::fflush(out->file) != 0) {
+    out->cause = errno ? errno : EIO;
+    png_error(png, "write failed");
+  }
+}
+
+// libpng's own faults are kept instead of printed.
+void Fault(png_structp png, png_const_charp message) {
+  auto* out = static_cast<Output*>(png_get_error_ptr(png));
+  out->libraryFault = message;
+  png_longjmp(png, 1);
+}
+
+void Warning(png_structp, png_const_charp) {}
+
 }  // namespace
 
-bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "%s: cannot be written\n", path.c_str());
+bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height, std::string* fault) {
+  Output out;
+  out.file = std::fopen(path.c_str(), "wb");
+  if (!out.file) {
+    *fault = path + ": cannot be written (" + std::strerror(errno) + ")";
     return false;
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &out, Fault, Warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
   if (!info || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    std::fprintf(stderr, "%s: PNG encoding failed\n", path.c_str());
+    std::fclose(out.file);
+    *fault = path + ": cannot be written (" +
+             (out.cause ? std::strerror(out.cause) : out.libraryFault.empty() ? "out of memory" : out.libraryFault) +
+             ")";
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, &out, WriteBytes, FlushBytes);
   // Fast settings: captures write thousands of frames.
   png_set_compression_level(png, 1);
   png_set_filter(png, 0, PNG_FILTER_SUB);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
   for (int y = 0; y < height; ++y) {
     const std::uint16_t* source = rgb565 + static_cast<std::size_t>(y) * width;
     for (int x = 0; x < width; ++x) {
@@ -47,8 +86,18 @@ bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, i
   }
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
-  const bool ok = std::fclose(file) == 0;
-  if (!ok) std::fprintf(stderr, "%s: cannot be written\n", path.c_str());
+  errno = 0;
+  if (std::fclose(out.file) != 0) {
+    *fault = path + ": cannot be written (" + std::strerror(errno ? errno : EIO) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height) {
+  std::string fault;
+  const bool ok = WritePng(path, rgb565, width, height, &fault);
+  if (!ok) std::fprintf(stderr, "%s\n", fault.c_str());
   return ok;
 }
 

@@ -6,7 +6,10 @@
 
 namespace platform {
 
-// False (and a message on standard error naming the file) when the file cannot be written.
+// False, with the file name and the cause ("No space left on device") in `fault`, when the file
+// cannot be written whole.
+bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height, std::string* fault);
+// The same with the fault on standard error.
 bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height);
 
 }  // namespace platform

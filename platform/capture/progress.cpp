@@ -40,9 +40,15 @@ std::string FormatProgress(const ProgressLine& line, int width) {
   } else {
     std::snprintf(left, sizeof left, "-:-- left");
   }
-  char tail[160];
-  std::snprintf(tail, sizeof tail, " %3d%% frame %d  0x%04X  %.1f fps  %s", static_cast<int>(fraction * 100),
-                line.frames, line.position, line.framesPerSecond, left);
+  char rates[64];
+  if (line.encodedPerSecond >= 0) {
+    std::snprintf(rates, sizeof rates, "draw %.1f  encode %.1f fps", line.framesPerSecond, line.encodedPerSecond);
+  } else {
+    std::snprintf(rates, sizeof rates, "%.1f fps", line.framesPerSecond);
+  }
+  char tail[200];
+  std::snprintf(tail, sizeof tail, " %3d%% frame %d  0x%04X  %s  %s", static_cast<int>(fraction * 100),
+                line.frames, line.position, rates, left);
   const int barWidth = std::max(0, width - static_cast<int>(std::string(tail).size()) - 2);
   const int filled = static_cast<int>(fraction * barWidth);
   std::string text = "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "]" + tail;
@@ -50,7 +56,7 @@ std::string FormatProgress(const ProgressLine& line, int width) {
   return text;
 }
 
-void ReportProgress(int frames, int position, int endPosition) {
+void ReportProgress(int frames, int position, int endPosition, int encoded) {
   ProgressState& s = State();
   const Clock::time_point now = Clock::now();
   if (!s.started) {
@@ -60,7 +66,8 @@ void ReportProgress(int frames, int position, int endPosition) {
   if (!isatty(STDERR_FILENO) || now - s.lastDraw < std::chrono::milliseconds(200)) return;
   s.lastDraw = now;
   const double seconds = std::chrono::duration<double>(now - s.start).count();
-  ProgressLine line{frames, position, endPosition, seconds > 0 ? frames / seconds : 0.0, -1.0};
+  ProgressLine line{frames, position, endPosition, seconds > 0 ? frames / seconds : 0.0, -1.0, -1.0};
+  if (encoded >= 0) line.encodedPerSecond = seconds > 0 ? encoded / seconds : 0.0;
   const int done = RowsUpTo(position);
   if (done > 0 && seconds > 1.0) {
     line.secondsLeft = seconds * std::max(0, RowsUpTo(endPosition) - done) / done;

@@ -30,23 +30,38 @@ void PutTag(std::uint8_t*& p, const char* tag) {
   p += 4;
 }
 
+SongTap& Tap() {
+  static SongTap tap;
+  return tap;
+}
+
 }  // namespace
+
+void SetSongTap(SongTap tap) { Tap() = std::move(tap); }
 
 bool WavWriter::Open(const std::string& path, std::string& error) {
   Close();
+  path_ = path;
+  dataBytes_ = 0;
+  if (Tap().piece) {
+    tapped_ = true;
+    if (Tap().started) Tap().started();
+    return true;
+  }
   file_ = std::fopen(path.c_str(), "wb");
   if (!file_) {
     error = path + " (" + std::strerror(errno) + ")";
     return false;
   }
-  path_ = path;
-  dataBytes_ = 0;
-  if (!WriteHeader()) {
-    error = path + " (write failed)";
-    Close();
-    return false;
-  }
+  if (!WriteHeader() || std::fflush(file_) != 0) return Fail(error);
   return true;
+}
+
+bool WavWriter::Fail(std::string& error) {
+  const int cause = errno;
+  error = path_ + " (" + (cause ? std::strerror(cause) : "write failed") + ")";
+  Close();
+  return false;
 }
 
 bool WavWriter::WriteHeader() {
@@ -70,6 +85,11 @@ bool WavWriter::WriteHeader() {
 }
 
 bool WavWriter::Append(const std::int16_t* frames, std::size_t count, std::string& error) {
+  if (tapped_ && Tap().piece) {
+    Tap().piece(frames, count);
+    dataBytes_ += static_cast<std::uint32_t>(count * BytesPerFrame);
+    return true;
+  }
   if (!file_) return true;
   const std::uint64_t room = (MaxDataBytes - dataBytes_) / BytesPerFrame;
   if (count > room) count = static_cast<std::size_t>(room);
@@ -78,23 +98,31 @@ bool WavWriter::Append(const std::int16_t* frames, std::size_t count, std::strin
     const std::size_t n = std::min(PieceFrames, count - done);
     std::uint8_t* p = bytes;
     for (std::size_t i = 0; i < 2 * n; ++i) Put16(p, static_cast<std::uint16_t>(frames[2 * done + i]));
-    if (std::fwrite(bytes, 1, n * BytesPerFrame, file_) != n * BytesPerFrame) {
-      error = path_ + " (write failed)";
-      Close();
-      return false;
-    }
+    errno = 0;
+    if (std::fwrite(bytes, 1, n * BytesPerFrame, file_) != n * BytesPerFrame) return Fail(error);
     done += n;
     dataBytes_ += static_cast<std::uint32_t>(n * BytesPerFrame);
   }
-  if (!WriteHeader() || std::fflush(file_) != 0) {
-    error = path_ + " (write failed)";
-    Close();
+  errno = 0;
+  if (!WriteHeader() || std::fflush(file_) != 0) return Fail(error);
+  return true;
+}
+
+bool WavWriter::Finish(std::string& error) {
+  tapped_ = false;
+  if (!file_) return true;
+  std::FILE* file = file_;
+  file_ = nullptr;
+  errno = 0;
+  if (std::fclose(file) != 0) {
+    error = path_ + " (" + (errno ? std::strerror(errno) : "write failed") + ")";
     return false;
   }
   return true;
 }
 
 void WavWriter::Close() {
+  tapped_ = false;
   if (file_) std::fclose(file_);
   file_ = nullptr;
 }
