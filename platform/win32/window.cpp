@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "platform/win32/resources.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_events.h"
 
@@ -48,12 +49,29 @@ WPARAM VirtualKey(SDL_Keycode key) {
     case SDLK_UP: return 0x26;
     case SDLK_RIGHT: return 0x27;
     case SDLK_DOWN: return 0x28;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
     default: return 0;
+  }
+}
+
+// Once SDL shows the window it takes the icon its class names: a resource id, as LoadIconA hands
+// it back, whose bitmap (32 bits with alpha) SDL reads.
+void ShowClassIcon(Uint32 windowId) {
+  if (System().classes.empty()) return;
+  const auto id = reinterpret_cast<std::uintptr_t>(System().classes.begin()->second.hIcon);
+  const platform::ResourceBlock icon = platform::FindBitmapResource(id <= 0xFFFF ? static_cast<int>(id) : 0);
+  SDL_Window* shown = SDL_GetWindowFromID(windowId);
+  if (!shown || !icon.data) return;
+  if (SDL_Surface* surface = SDL_LoadBMP_RW(SDL_RWFromConstMem(icon.data, static_cast<int>(icon.size)), 1)) {
+    SDL_SetWindowIcon(shown, surface);
+    SDL_FreeSurface(surface);
   }
 }
 
 void TranslateSdlEvent(const SDL_Event& event) {
   HWND window = MainWindow();
+  if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SHOWN) ShowClassIcon(event.window.windowID);
   switch (event.type) {
     case SDL_QUIT:
       // The close box and Alt+F4: the demo knows only Escape, so they arrive as Escape.
@@ -66,7 +84,9 @@ void TranslateSdlEvent(const SDL_Event& event) {
         if (!event.key.repeat) platform::NotifyFullscreenToggle();
         break;
       }
-      if (const WPARAM vk = VirtualKey(key)) Post(window, WM_KEYDOWN, vk, event.key.repeat ? 1 : 0);
+      const WPARAM vk = VirtualKey(key);
+      if (vk && platform::TakenByKeyFilter(vk)) break;
+      if (vk) Post(window, WM_KEYDOWN, vk, event.key.repeat ? 1 : 0);
       break;
     }
     case SDL_MOUSEMOTION: {
@@ -103,6 +123,15 @@ void SetFullscreenToggle(std::function<void()> toggle) { FullscreenToggle() = st
 void NotifyFullscreenToggle() {
   if (FullscreenToggle()) FullscreenToggle()();
 }
+
+std::function<bool(WPARAM)>& KeyFilterSlot() {
+  static std::function<bool(WPARAM)> filter;
+  return filter;
+}
+
+void SetKeyFilter(std::function<bool(WPARAM)> filter) { KeyFilterSlot() = std::move(filter); }
+
+bool TakenByKeyFilter(WPARAM virtualKey) { return KeyFilterSlot() && KeyFilterSlot()(virtualKey); }
 
 void ResetWindowSystem() { System() = WindowSystem{}; }
 

@@ -47,7 +47,8 @@ std::vector<Canvas> RenderItem(int size, int frames) {
           float u = (col + (s % n + 0.5f) / n) / size, v = (row + (s / n + 0.5f) / n) / size;
           Vec3 dir = camera.Ray(u, v);
           Hit hit = Trace(ring, camera.eye, dir, 6.0f, 120);
-          Vec3 background = Lerp(Vec3{0.1f, 0.02f, 0.16f}, Vec3{0.0f, 0.02f, 0.06f}, v) *
+          // A dusky ground, lighter than the dark talo towers drawn over it.
+          Vec3 background = Lerp(Vec3{0.07f, 0.05f, 0.16f}, Vec3{0.03f, 0.04f, 0.1f}, v) *
                             (1.2f - 0.6f * std::sqrt((u - 0.5f) * (u - 0.5f) + (v - 0.5f) * (v - 0.5f)));
           if (!hit.found) {
             sum += background;
@@ -66,7 +67,8 @@ std::vector<Canvas> RenderItem(int size, int frames) {
           float ao = AmbientOcclusion(ring, hit.position, nrm, 0.04f);
           Vec3 colour = hue * (0.12f + 0.7f * diffuse) * ao + Vec3{1, 1, 1} * (highlight * 1.1f) +
                         Vec3{0.5f, 0.3f, 1.0f} * (fresnel * 0.6f);
-          sum += Vec3{1 - std::exp(-colour.x * 1.3f), 1 - std::exp(-colour.y * 1.3f), 1 - std::exp(-colour.z * 1.3f)};
+          // Exposed low: the feedback tunnel over the talo towers multiplies it about fourfold.
+          sum += Vec3{1 - std::exp(-colour.x * 0.8f), 1 - std::exp(-colour.y * 0.8f), 1 - std::exp(-colour.z * 0.8f)};
         }
         frame.At(col, row) = sum / static_cast<float>(n * n);
       }

@@ -51,7 +51,9 @@ std::vector<Canvas> RenderKelmu(int size, int frames) {
                  0.5f + 0.5f * std::cos(2 * Pi * (film - 0.67f))};
         // Mostly silver, tinted by the film.
         Vec3 tint = Lerp(Vec3{0.75f, 0.78f, 0.85f}, hue, 0.6f);
-        Vec3 colour = tint * (0.08f + 0.85f * diffuse * diffuse) + Vec3{1.0f, 0.95f, 0.9f} * (glint * 1.2f);
+        // Shadows lifted and glints held back: one scene shows the foil as a negative, where
+        // deep creases would turn to white.
+        Vec3 colour = tint * (0.3f + 0.55f * diffuse) + Vec3{1.0f, 0.95f, 0.9f} * (glint * 0.6f);
         frame.At(col, row) = colour;
       }
     });

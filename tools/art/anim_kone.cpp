@@ -111,8 +111,9 @@ std::vector<Canvas> RenderKone(int size, int frames) {
         float rx = p.x * 2.5f - std::round(p.x * 2.5f), ry = p.y * 2.5f - std::round(p.y * 2.5f);
         float rivet = SmoothStep(0.06f, 0.03f, Len(rx, ry));
         float furnace = std::exp(-(p.y + 1.4f) * 1.6f) * (0.8f + 0.2f * std::sin(turn * 3 + p.x * 4));
-        Vec3 colour = Vec3{0.16f, 0.15f, 0.15f} * plate + Vec3{0.3f, 0.27f, 0.25f} * rivet;
-        colour += Vec3{1.0f, 0.35f, 0.08f} * (furnace * 0.55f);
+        // A dark plate and a low furnace glow: two scenes add this picture over bright ones.
+        Vec3 colour = Vec3{0.12f, 0.11f, 0.11f} * plate + Vec3{0.25f, 0.22f, 0.2f} * rivet;
+        colour += Vec3{1.0f, 0.35f, 0.08f} * (furnace * 0.3f);
         for (const Layer& layer : layers) {
           float d = layer.distance(p);
           // Shadow cast down and right onto what lies behind.

@@ -33,6 +33,10 @@ bool MakeAnimationFile(const std::string& name, std::vector<std::uint8_t>* bytes
 bool EncodeAnimationFrames(const std::string& name, const std::vector<Canvas>& frames,
                            std::vector<std::uint8_t>* bytes, std::string* fault);
 
+// Distance to the strokes of the emblem's letters K and P, y up, the letters about 1 tall and
+// centred at the origin (the emblem animation and the icon share them).
+float EmblemLetterDistance(float x, float y);
+
 // The frame generators, one per animation.
 std::vector<Canvas> RenderItem(int size, int frames);
 std::vector<Canvas> RenderKone(int size, int frames);

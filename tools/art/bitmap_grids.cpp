@@ -73,9 +73,15 @@ Canvas MakeStreakGrid() {
     float c = core.pixels[i].x, g = nearGlow.pixels[i].x * 0.9f + farGlow.pixels[i].x * 0.7f;
     Vec3 colour = Vec3{1.0f, 0.86f, 0.42f} * c + Vec3{1.0f, 0.42f, 0.06f} * g;
     colour = ToneMap(colour, 1.5f);
-    out.pixels[i] = Luminance(colour) < 0.05f ? Vec3{} : colour;
+    // Between the streaks a stone so dark it reads as black, yet with red just high enough
+    // (8 of 255) to survive the colour key: keyed objects textured with this grid stand as solid
+    // silhouettes, not as loose lines, while objects added onto the frame gain next to nothing.
+    const int x = static_cast<int>(i % kSize), y = static_cast<int>(i / kSize);
+    float grain = 0.8f + 0.4f * (0.5f + 0.5f * Fractal2(x / 8.0f, y / 8.0f, 3, 32, 1011));
+    Vec3 stone = Vec3{0.045f, 0.04f, 0.05f} * grain;
+    out.pixels[i] = Vec3{std::max(colour.x, stone.x), std::max(colour.y, stone.y), std::max(colour.z, stone.z)};
   }
-  SeparateFromKey(out, 0.06f);
+  SeparateFromKey(out, 0.0f);
   return out;
 }
 
@@ -124,10 +130,11 @@ Canvas MakeCodeGrid() {
       size_t i = static_cast<size_t>(y) * kSize + x;
       float cloud = 0.5f + 0.5f * Fractal2(x / 32.0f, y / 32.0f, 3, 8, 1006);
       Vec3 colour = Vec3{0.02f, 0.09f, 0.04f} * (0.6f + 0.8f * cloud);
-      colour += Vec3{0.1f, 0.55f, 0.2f} * lines.values[i];
-      colour += Vec3{0.1f, 0.6f, 0.25f} * glow.pixels[i].x;
-      if (boxes.values[i] > 0) colour = Vec3{0.35f, 0.85f, 0.4f} * (0.8f + 0.2f * cloud);
-      if (ink.values[i] > 0) colour = boxes.values[i] > 0 ? Vec3{0.02f, 0.12f, 0.04f} : Vec3{0.75f, 1.0f, 0.7f};
+      // Held below full brightness: the cylinder scenes smear the frame with eight added trails.
+      colour += Vec3{0.08f, 0.45f, 0.16f} * lines.values[i];
+      colour += Vec3{0.08f, 0.48f, 0.2f} * glow.pixels[i].x;
+      if (boxes.values[i] > 0) colour = Vec3{0.26f, 0.66f, 0.3f} * (0.8f + 0.2f * cloud);
+      if (ink.values[i] > 0) colour = boxes.values[i] > 0 ? Vec3{0.02f, 0.12f, 0.04f} : Vec3{0.58f, 0.8f, 0.54f};
       out.At(x, y) = colour;
     }
   }

@@ -104,15 +104,31 @@ Canvas MakeLineFace() {
   for (int y = 0; y < 256; ++y) {
     for (int x = 0; x < 256; ++x) {
       float l = Luminance(face.colour.At(x, y));
-      out.At(x, y) = Vec3{0.2f, 0.25f, 0.5f} * (l * 0.7f);
+      out.At(x, y) = Vec3{0.2f, 0.25f, 0.5f} * (l * 0.12f);
+    }
+  }
+  // The ring tunnel adds thirty-one enlarged copies at 40/255 each, so the picture must stay
+  // almost black: its light is a few thin lines. Rings round the centre (ellipses here, circles
+  // on the 4:3 screen), which every enlarged copy shows at its own radius: a tunnel of rings.
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      float dx = (x + 0.5f - 128) / 0.75f, dy = y + 0.5f - 128;
+      float r = std::sqrt(dx * dx + dy * dy);
+      for (int k = 0; k < 5; ++k) {
+        float radius = 12.0f + 15.0f * k + 1.5f * k * k;
+        float d = std::fabs(r - radius);
+        if (d > 1.5f) continue;
+        Vec3 colour = (k % 2 == 0) ? Vec3{0.55f, 0.85f, 1.0f} : Vec3{1.0f, 0.5f, 0.85f};
+        out.At(x, y) += colour * (Clamp01(1.1f - d) * 0.85f);
+      }
     }
   }
   // Thin diagonals, most through the middle, which the tunnel enlarges most.
-  for (int k = 0; k < 22; ++k) {
-    float along = (HashUnit(1005, k) - 0.5f) * (k < 14 ? 150.0f : 400.0f);
+  for (int k = 0; k < 7; ++k) {
+    float along = (HashUnit(1005, k) - 0.5f) * (k < 4 ? 150.0f : 400.0f);
     bool rising = (k % 3) != 0;
     Vec3 colour = (k % 5 == 0) ? Vec3{1.0f, 0.55f, 0.9f} : Vec3{0.6f, 0.9f, 1.0f};
-    float brightness = 0.5f + 0.5f * HashUnit(1005, k, 1);
+    float brightness = 0.35f + 0.35f * HashUnit(1005, k, 1);
     float phase = HashUnit(1005, k, 2) * 6.28f;
     for (int y = 0; y < 256; ++y) {
       for (int x = 0; x < 256; ++x) {

@@ -66,7 +66,8 @@ Canvas MakeTextGlow() {
       colour += Vec3{0.4f, 0.3f, 0.15f} * halo.pixels[i].x;
       if (small.values[i] > 0) colour = Vec3{0.72f, 0.84f, 1.0f};
       if (titles.values[i] > 0) colour = Vec3{1.0f, 0.94f, 0.82f};
-      out.At(x, y) = colour;
+      // The scroller adds two copies and the tunnels feed on them: three quarters leaves room.
+      out.At(x, y) = colour * 0.75f;
     }
   }
   return out;

@@ -51,6 +51,37 @@ std::vector<std::uint8_t> Headers(int width, int height, int bits, int paletteEn
 
 }  // namespace
 
+std::vector<std::uint8_t> EncodeBmp32(const RgbaImage& image) {
+  constexpr std::uint32_t kV4HeaderSize = 108;
+  const std::uint32_t dataOffset = kFileHeaderSize + kV4HeaderSize;
+  const std::uint32_t dataSize = 4u * static_cast<std::uint32_t>(image.width) * static_cast<std::uint32_t>(image.height);
+  std::vector<std::uint8_t> out = {'B', 'M'};
+  Put32(out, dataOffset + dataSize);
+  Put32(out, 0);
+  Put32(out, dataOffset);
+  Put32(out, kV4HeaderSize);
+  Put32(out, static_cast<std::uint32_t>(image.width));
+  Put32(out, static_cast<std::uint32_t>(image.height));  // bottom-up rows
+  Put16(out, 1);
+  Put16(out, 32);
+  Put32(out, 3);  // BI_BITFIELDS
+  Put32(out, dataSize);
+  Put32(out, 2835);
+  Put32(out, 2835);
+  Put32(out, 0);
+  Put32(out, 0);
+  for (std::uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) Put32(out, mask);
+  Put32(out, 0x73524742);              // 'sRGB'
+  out.insert(out.end(), 36 + 12, 0);  // end points and gammas, unused with sRGB
+  for (int y = image.height - 1; y >= 0; --y) {
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint8_t* p = &image.rgba[4 * (static_cast<size_t>(y) * image.width + x)];
+      out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+    }
+  }
+  return out;
+}
+
 std::vector<std::uint8_t> EncodeBmp24(const RgbImage& image) {
   std::vector<std::uint8_t> out = Headers(image.width, image.height, 24, 0);
   int pad = RowStride(image.width, 3) - image.width * 3;

@@ -29,6 +29,17 @@ struct IndexedImage {
 std::vector<std::uint8_t> EncodeBmp24(const RgbImage& image);
 std::vector<std::uint8_t> EncodeBmp8(const IndexedImage& image);
 
+// 8-bit RGBA picture, four bytes a pixel (alpha 255 opaque), rows top to bottom.
+struct RgbaImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgba;
+};
+
+// 32 bits a pixel with alpha (a version 4 info header with bit masks), as window icons are kept.
+// Only for the icon: DecodeBmp takes the resource bitmaps' depths and refuses this one.
+std::vector<std::uint8_t> EncodeBmp32(const RgbaImage& image);
+
 struct DecodedBmp {
   int bitsPerPixel = 0;
   RgbImage picture;            // the colours, whatever the depth

@@ -2,6 +2,7 @@
 //   korvo-art bitmap ID OUT.bmp        one bitmap resource (1001 to 1006)
 //   korvo-art object NAME OUT.obu      one object (talo1, talo2, talo3, cyl, piikki)
 //   korvo-art animation NAME OUT.dat   one animation (item, kone, 3dfx, pullo, kelmu, mina)
+//   korvo-art icon SIZE OUT.bmp|png    the program's icon (resource 666) at 32 or 256 pixels
 //   korvo-art contact-sheet OUT.png    every bitmap, object and animation in one picture
 //   korvo-art storyboard CAPTURE_DIR OUT.png   a row of pictures and figures per scene entry
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "tools/art/bitmaps.h"
 #include "tools/art/bmp.h"
 #include "tools/art/contact_sheet.h"
+#include "tools/art/icon.h"
 #include "tools/art/objects.h"
 #include "tools/art/storyboard.h"
 
@@ -103,6 +105,15 @@ int main(int argc, char** argv) {
     }
     if (!art::WriteContactSheet(args[1], sources, &fault)) return Fail(fault);
     return 0;
+  }
+  if (command == "icon" && args.size() == 3) {
+    if (args[1] != "32" && args[1] != "256") return Usage("the icon comes at 32 or 256 pixels, not " + args[1]);
+    const art::RgbaImage icon = art::MakeIcon(std::atoi(args[1].c_str()));
+    const std::string& out = args[2];
+    if (out.size() > 4 && out.compare(out.size() - 4, 4, ".png") == 0) {
+      return art::WriteIconPng(out, icon, &fault) ? 0 : Fail(fault);
+    }
+    return Write(out, art::EncodeBmp32(icon));
   }
   if (command == "storyboard" && args.size() == 3) {
     std::vector<art::EntryFigures> table;

@@ -59,8 +59,12 @@ ObjectMesh Talo2() {
 
 ObjectMesh Talo3() {
   MeshBuilder b;
-  std::vector<ProfilePoint> profile = {{0, 0, true},   {31, 0, true},  {31, 5, true},  {28, 6, true},
-                                       {28, 64, true}, {31, 66, true}, {31, 70, true}, {27, 71, true}};
+  // Three storeys parted by ledges, so the outline reads as a building even where the scenes
+  // texture it from its normals.
+  std::vector<ProfilePoint> profile = {{0, 0, true},     {31, 0, true},    {31, 5, true},    {28, 6, true},
+                                       {28, 24, true},   {30.5f, 25, true}, {30.5f, 27, true}, {28, 28, true},
+                                       {28, 44, true},   {30.5f, 45, true}, {30.5f, 47, true}, {28, 48, true},
+                                       {28, 64, true},   {31, 66, true},   {31, 70, true},   {27, 71, true}};
   for (int k = 1; k <= 7; ++k) {
     float a = k * (Pi / 2) / 8;
     profile.push_back({27 * std::cos(a), 71 + 27 * std::sin(a), false});
@@ -72,6 +76,20 @@ ObjectMesh Talo3() {
   profile.push_back({0, top + 28, true});
   // Three repeats round: a whole number after the coordinate scale of 8.
   AddLathe(b, profile, 32, 3.0f / 8.0f, kTalo3Texel);
+  // Flat windows standing just out of the round wall, eight a storey, and a door: each faces
+  // one way, so it takes one colour where the round wall takes many.
+  const Vec3 up{0, 1, 0};
+  const float s = 1 / kTalo3Texel;
+  for (int storey = 0; storey < 3; ++storey) {
+    for (int k = 0; k < 8; ++k) {
+      float a = 2 * Pi * (k + 0.5f * (storey % 2)) / 8;
+      Vec3 out{std::cos(a), 0, std::sin(a)}, along{-std::sin(a), 0, std::cos(a)};
+      bool door = storey == 0 && k == 0;
+      float bottom = door ? 6.0f : 11.0f + 20.0f * storey, height = door ? 14.0f : 9.0f, width = door ? 9.0f : 6.0f;
+      b.AddPanel(out * 28.6f - along * (width / 2) + up * bottom, up * height, along * width, 1, 2, {0, 0},
+                 {0, height * s}, {width * s, 0});
+    }
+  }
   return b.mesh;
 }
 
@@ -80,7 +98,10 @@ ObjectMesh Cylinder() {
   std::vector<ProfilePoint> profile;
   for (int k = 0; k <= 40; ++k) profile.push_back({100, -400 + 20.0f * k, false});
   AddLathe(b, profile, 48, 1.0f, 400);
-  for (Vector3& n : b.mesh.normals) n = {-n.x, -n.y, -n.z};  // the tube faces its axis
+  // The tube faces its axis. Its normals are shorter than one: lights act on a vertex in
+  // proportion to its normal's length, and at full length the scenes' lights, close to the
+  // wall, overflow into white.
+  for (Vector3& n : b.mesh.normals) n = {-0.65f * n.x, -0.65f * n.y, -0.65f * n.z};
   return b.mesh;
 }
 
@@ -116,8 +137,12 @@ ObjectMesh Piikki() {
     }
     for (const MeshFace& f : spike.mesh.faces) b.mesh.faces.push_back({f.a + offset, f.b + offset, f.c + offset});
   };
-  for (Vec3 d : longSpikes) addSpike(d, 60, 13, 5.2f);
-  for (Vec3 d : shortSpikes) addSpike(d, 45, 11, 4.4f);
+  // Two scenes add the star onto the frame at a fortieth of a light, without depth test: each
+  // spike has a shell inside its skin, so every layer drawn adds again and the star reads.
+  for (float shell : {1.0f, 0.6f}) {
+    for (Vec3 d : longSpikes) addSpike(d, 62, 13, 6.5f * shell);
+    for (Vec3 d : shortSpikes) addSpike(d, 46, 11, 5.5f * shell);
+  }
   b.mesh.texCoords.clear();
   return b.mesh;
 }
