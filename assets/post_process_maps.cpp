@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include <immintrin.h>
-
 #include "assets/animation_codec.h"
-#include "assets/cpu_features.h"
+#include "assets/codec_kernels.h"
 
 std::uint8_t LumaMap[256];
 std::uint8_t ChromaMap[64];
@@ -34,56 +32,10 @@ struct PixelMaps {
   const std::uint8_t* byte[3];
 };
 
-// The 64 table lookups of sixteen pixels in a few instructions (AVX-512 VBMI byte permutes); on
-// other processors every byte is mapped on its own.
-__attribute__((target("avx512bw,avx512vbmi"))) __m512i MapBytes64(
-    __m512i bytes, const __m512i table[4]) {
-  const __m512i low = _mm512_permutex2var_epi8(table[0], bytes, table[1]);
-  const __m512i high = _mm512_permutex2var_epi8(table[2], bytes, table[3]);
-  return _mm512_mask_blend_epi8(_mm512_movepi8_mask(bytes), low, high);
-}
-
-__attribute__((target("avx512bw,avx512vbmi"))) __m512i MapLanes(__m512i bytes,
-                                                                   const __m512i tables[3][4],
-                                                                   const __mmask64 lanes[3]) {
-  __m512i mapped = bytes;
-  for (int k = 0; k < 3; ++k) {
-    if (lanes[k] != 0) mapped = _mm512_mask_blend_epi8(lanes[k], mapped, MapBytes64(bytes, tables[k]));
-  }
-  return mapped;
-}
-
-// Maps count pixels from pixel on, sixteen at a time. The last group is read and written through
-// a byte mask that ends at the last pixel's last mapped byte, so that nothing past it is touched.
-__attribute__((target("avx512bw,avx512vbmi"))) void MapPixelsWide(const PixelMaps& maps,
-                                                                    std::uint8_t* pixel,
-                                                                    long count) {
-  // One lookup per distinct map, blended into the lanes of every byte it maps.
-  const std::uint8_t* groupMap[3] = {};
-  __m512i tables[3][4] = {};
-  __mmask64 lanes[3] = {};
-  int lastMapped = 0;
-  for (int k = 0; k < 3; ++k) {
-    if (maps.byte[k] == nullptr) continue;
-    lastMapped = k;
-    int group = 0;
-    while (groupMap[group] != nullptr && groupMap[group] != maps.byte[k]) ++group;
-    if (groupMap[group] == nullptr) {
-      groupMap[group] = maps.byte[k];
-      for (int q = 0; q < 4; ++q) tables[group][q] = _mm512_loadu_si512(maps.byte[k] + 64 * q);
-    }
-    lanes[group] |= 0x1111111111111111ull << k;
-  }
-  for (; count > 16; count -= 16, pixel += 64) {
-    _mm512_storeu_si512(pixel, MapLanes(_mm512_loadu_si512(pixel), tables, lanes));
-  }
-  const __mmask64 tail = ~0ull >> (64 - (4 * (count - 1) + lastMapped + 1));
-  _mm512_mask_storeu_epi8(pixel, tail, MapLanes(_mm512_maskz_loadu_epi8(tail, pixel), tables, lanes));
-}
-
 void MapPixels(const PixelMaps& maps, std::uint8_t* pixel, long count) {
-  if (HasByteShuffles()) return MapPixelsWide(maps, pixel, count);
-  for (long m = 0; m < count; ++m, pixel += 4) {
+  const long done = ActiveCodecKernels.mapPixels(maps.byte, pixel, count);
+  pixel += 4 * done;
+  for (long m = done; m < count; ++m, pixel += 4) {
     for (int k = 0; k < 3; ++k) {
       if (maps.byte[k] != nullptr) pixel[k] = maps.byte[k][pixel[k]];
     }

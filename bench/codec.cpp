@@ -13,7 +13,7 @@
 
 #include "assets/animation.h"
 #include "assets/colour_table.h"
-#include "assets/cpu_features.h"
+#include "assets/codec_kernels.h"
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
 #include "assets/post_process.h"
@@ -51,8 +51,12 @@ double Psnr(const anim::RgbPicture& original, const std::vector<std::uint16_t>& 
 }
 
 int RunCodecBench(int argc, char** argv) {
-  if (argc > 1 && std::string(argv[1]) == "--plain") WideVectorsAllowed = false;
-  std::printf("codec wide_vectors=%s\n", HasWideVectors() || HasByteShuffles() ? "yes" : "no");
+  const bool plain = argc > 1 && std::string(argv[1]) == "--plain";
+  if (argc > 2 || (argc > 1 && !plain)) {
+    std::fprintf(stderr, "codec: unknown option \"%s\" (the only one is --plain)\n", argv[argc - 1]);
+    return 2;
+  }
+  std::printf("codec wide_vectors=%s\n", SelectCodecKernels(!plain) ? "yes" : "no");
   const auto tableStart = Clock::now();
   if (InitAnimationDecoder() != 1) {
     std::fprintf(stderr, "codec: cannot allocate the decoder's buffers\n");

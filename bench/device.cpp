@@ -1,6 +1,7 @@
 // korvo-bench device: three synthetic frames drawn by the software device, timed for one thread
 // and for all cores. Prints "device FRAME threads=N median_ms=M cpu_ms=C" per frame and thread
-// count. Optional argument: frames per measurement (default 31).
+// count. Optional arguments: frames per measurement (default 31); --plain times the plain loops,
+// those of processors without AVX2.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -8,11 +9,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "bench/bench.h"
 #include "platform/d3d/d3dx.h"
+#include "platform/d3d/span_kernels.h"
 #include "platform/d3d/worker_pool.h"
 #include "platform/win32/platform_mode.h"
 
@@ -155,7 +158,21 @@ void Measure(const char* name, int threads, int repeats, const std::function<voi
 }
 
 int BenchDevice(int argc, char** argv) {
-  int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 31;
+  int repeats = 31;
+  bool plain = false;
+  for (int k = 1; k < argc; ++k) {
+    const std::string argument = argv[k];
+    if (argument == "--plain") {
+      plain = true;
+    } else if (argument.find_first_not_of("0123456789") == std::string::npos && argument.size() < 7 &&
+               std::atoi(argv[k]) > 0) {
+      repeats = std::atoi(argv[k]);
+    } else {
+      std::fprintf(stderr, "device: \"%s\" is neither --plain nor a frame count from 1 to 999999\n", argv[k]);
+      return 2;
+    }
+  }
+  std::printf("device wide_loops=%s\n", SelectSpanKernels(!plain) ? "yes" : "no");
   platform::Mode().presentation = platform::Presentation::Headless;
   D3DXInitialize();
   Scene scene{};

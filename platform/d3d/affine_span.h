@@ -1,8 +1,8 @@
 // The hot loop of screen quads: an affine, flat-coloured span over a texture with
 // bilinear sampling, source colour key, modulate, specular add and optional additive blending, no
 // depth.
-// An AVX2 version does 8 pixels a step where the processor has it; both versions give the same
-// pixels bit for bit.
+// The wide loop of span_kernels.h (AVX2, 8 pixels a step, where the processor has it) gives the
+// plain loop's pixels bit for bit.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,9 @@ struct AffineSpan {
   const std::uint8_t* liveBlocks = nullptr;
 };
 
+// Through the loop in use (span_kernels.h).
 void ShadeAffineSpan(const AffineSpan& span);
-// The portable version, for processors without AVX2 and for tests comparing both.
+// The plain loop: the reference, and the loop of processors without a wide one.
 void ShadeAffineSpanPortable(const AffineSpan& span);
+// True when the loop in use is a wide one.
 bool AffineSpanHasSimd();

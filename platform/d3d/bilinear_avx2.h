@@ -1,18 +1,12 @@
 // AVX2 pieces shared by the span loops that do eight pixels a step: bilinear samples as 16-bit
 // channel lanes, source-key tests, and R5G6B5 widening and narrowing. The pixel
-// values are the scalar routines' (sampler.h, texture.h) bit for bit. Only for functions
-// compiled for AVX2.
+// values are the scalar routines' (sampler.h, texture.h) bit for bit. Included only by the
+// *_avx2.cpp files (x86-64 builds), in functions compiled for AVX2.
 #pragma once
 
 #include <immintrin.h>
 
 #include "platform/d3d/texture.h"
-
-// Whether the processor runs the AVX2 routines; callers take their scalar paths otherwise.
-inline bool HasAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
 
 // What the samplers read of a texture, copied into a local value: span loops store through
 // vector types that may alias anything, so fields read through a Texture reference would be

@@ -1,11 +1,34 @@
 // Spans that the flat affine loop does not take: lit meshes with depth, Gouraud colours and
-// perspective-correct texture coordinates, keyed or not. The AVX2 version shades eight pixels
-// a step in the same double and 8-bit arithmetic, so both versions give the same pixels bit
-// for bit.
+// perspective-correct texture coordinates, keyed or not. The wide loop of span_kernels.h (AVX2,
+// eight pixels a step) works in the same double and 8-bit arithmetic, so both loops give the same
+// pixels bit for bit.
 #pragma once
 
 #include "platform/d3d/pixel_pipeline.h"
+#include "platform/d3d/sampler.h"
 
+// Through the loop in use (span_kernels.h).
 void ShadeGeneralSpan(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
-// The portable version, for processors without AVX2 and for tests comparing both.
+// The plain loop: the reference, and the loop of processors without a wide one.
 void ShadeGeneralSpanPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
+
+// What a pixel's position decides; the rest of its shading follows from these. Both loops finish
+// pixels with FinishPixel.
+struct PixelValues {
+  std::uint16_t depth = 0;
+  std::int32_t s = 0, t = 0;
+  std::uint32_t diffuse = 0, specular = 0;
+};
+
+// A pixel that passed the depth test: key, sample, modulate, specular, blend, store.
+inline void FinishPixel(const DrawSettings& settings, std::uint16_t* pixel, std::uint16_t* depth,
+                        const PixelValues& p) {
+  std::uint32_t colour = p.diffuse;
+  if (const Texture* texture = settings.texture) {
+    if (settings.colourKey && KeyedTexel(*texture, p.s, p.t)) return;
+    colour = Modulate(SampleBilinear(*texture, p.s, p.t), p.diffuse);
+  }
+  if (settings.specular) colour = AddSaturated(colour, p.specular);
+  StoreColour(pixel, colour, settings.additive);
+  if (settings.depthWrite) *depth = p.depth;
+}

@@ -16,6 +16,18 @@ inline std::int32_t TexelPosition(double u, int size) {
   return static_cast<std::int32_t>(std::floor(wrapped * size * 65536.0)) - 32768;
 }
 
+// Positions on power-of-two textures step modulo 2^32 (modulus 0); on others they are kept in
+// [0, size << 16), where every sample and key test is the same as at any position a multiple of
+// the texture size away.
+inline std::uint32_t TexelModulus(int size, bool powerOfTwo) {
+  return powerOfTwo ? 0 : static_cast<std::uint32_t>(size) << 16;
+}
+
+inline std::uint32_t Advance(std::uint32_t s, std::uint32_t ds, std::uint32_t modulus) {
+  s += ds;
+  return modulus && s >= modulus ? s - modulus : s;
+}
+
 inline int WrapTexel(std::int32_t i, int size, bool powerOfTwo) {
   if (powerOfTwo) return i & (size - 1);
   i %= size;

@@ -1,7 +1,5 @@
 #include "platform/d3d/worker_pool.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -13,6 +11,15 @@
 #include <vector>
 
 namespace {
+
+// Tells the core that this thread waits on the spot.
+inline void SpinPause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  __asm__ __volatile__("yield");
+#endif
+}
 
 int DefaultThreadCount() {
   if (const char* value = std::getenv("KORVO_THREADS")) {
@@ -72,7 +79,7 @@ class WorkerPool {
     for (;;) {
       for (int k = 0; k < 64; ++k) {
         if (condition()) return true;
-        _mm_pause();
+        SpinPause();
       }
       if (std::chrono::steady_clock::now() > deadline) return false;
     }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "assets/animation_codec.h"
-#include "assets/cpu_features.h"
+#include "assets/codec_kernels.h"
 #include "assets/frame_decoder.h"
 #include "tools/anim/prefix_code.h"
 
@@ -47,13 +47,14 @@ class DecoderTest : public ::testing::Test {
   static void SetUpTestSuite() { ASSERT_EQ(InitAnimationDecoder(), 1); }
 };
 
-// Runs check once on the AVX-512 paths (where the processor has them) and once on the plain ones.
+// Runs check once with the processor's wide kernels (where it has them) and once with the plain
+// loops alone.
 template <typename Check>
 void OnBothVectorPaths(Check check) {
   for (const bool wide : {true, false}) {
-    SCOPED_TRACE(wide ? "AVX-512 paths" : "plain paths");
-    WideVectorsAllowed = wide;
+    SCOPED_TRACE(wide ? "wide kernels" : "plain loops");
+    SelectCodecKernels(wide);
     check();
   }
-  WideVectorsAllowed = true;
+  SelectCodecKernels(true);
 }

@@ -1,7 +1,10 @@
 // Textures from bitmap resources (BMP decoding), from memory and from the back buffer.
 #include <cmath>
 #include <cstring>
+#include <random>
 
+#include "platform/d3d/span_kernels.h"
+#include "platform/d3d/texture.h"
 #include "platform/win32/resources.h"
 #include "tests/platform_d3d/device_fixture.h"
 
@@ -190,6 +193,27 @@ TEST_F(TextureLoads, BackBufferCopyPointSamplesTexelCentres) {
     }
   }
   back->Release();
+}
+
+// Widening and block maxima of the wide loops against the plain ones, on widths that leave a
+// part-vector tail and rows partly rewritten.
+TEST(TextureKernels, WideWideningAndBlockMaximaMatchThePlainLoops) {
+  if (!SelectSpanKernels(true)) GTEST_SKIP() << "no wide loops on this processor";
+  std::mt19937 random(3);
+  for (const auto& [width, height] : {std::pair{36, 4}, std::pair{64, 8}, std::pair{8, 28}, std::pair{45, 3}}) {
+    Texture plain(width, height), wide(width, height);
+    for (int i = 0; i < width * height; ++i) plain.pixels()[i] = wide.pixels()[i] = static_cast<std::uint16_t>(random());
+    SelectSpanKernels(false);
+    plain.Widen(height / 3, height);
+    SelectSpanKernels(true);
+    wide.Widen(height / 3, height);
+    EXPECT_TRUE(std::equal(plain.widened(), plain.widened() + width * height, wide.widened())) << width;
+    if (!plain.powerOfTwo()) continue;
+    SelectSpanKernels(false);
+    const std::vector<std::uint32_t> plainMaxima = plain.blockMaxima();
+    SelectSpanKernels(true);
+    EXPECT_EQ(wide.blockMaxima(), plainMaxima) << width << " x " << height;
+  }
 }
 
 }  // namespace

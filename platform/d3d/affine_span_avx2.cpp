@@ -1,0 +1,112 @@
+// The AVX2 loop of screen quads (span_kernels.h): ShadeAffineSpanPortable eight pixels a step,
+// leaving out steps that sample only dead blocks.
+#include <immintrin.h>
+
+#include <algorithm>
+
+#include "platform/d3d/affine_span.h"
+#include "platform/d3d/bilinear_avx2.h"
+#include "platform/d3d/live_blocks.h"
+#include "platform/d3d/sampler.h"
+#include "platform/d3d/span_kernels.h"
+
+namespace {
+
+std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
+  return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
+}
+
+__attribute__((target("avx2"))) inline __m256i StepLanes(__m256i s, __m256i step, std::uint32_t modulus) {
+  s = _mm256_add_epi32(s, step);
+  if (!modulus) return s;
+  __m256i over = _mm256_cmpgt_epi32(s, _mm256_set1_epi32(static_cast<int>(modulus - 1)));
+  return _mm256_sub_epi32(s, _mm256_and_si256(over, _mm256_set1_epi32(static_cast<int>(modulus))));
+}
+
+// True when eight pixels from position (s, t) on, stepping (ds, dt), sample only dead blocks.
+bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
+  std::int32_t iA = static_cast<std::int32_t>(s) >> 16, iB = static_cast<std::int32_t>(s + 7 * span.ds) >> 16;
+  std::int32_t jA = static_cast<std::int32_t>(t) >> 16, jB = static_cast<std::int32_t>(t + 7 * span.dt) >> 16;
+  std::int32_t iMin = std::min(iA, iB), iMax = std::max(iA, iB) + 1;
+  std::int32_t jMin = std::min(jA, jB), jMax = std::max(jA, jB) + 1;
+  // Wide footprints (minified or wrapped positions) are simply drawn.
+  if (iMax - iMin > 8 || jMax - jMin > 8) return false;
+  int columns = span.texture->width() >> kLiveBlockShift, rows = span.texture->height() >> kLiveBlockShift;
+  for (std::int32_t bj = jMin >> kLiveBlockShift; bj <= jMax >> kLiveBlockShift; ++bj) {
+    const std::uint8_t* row = span.liveBlocks + (bj & (rows - 1)) * columns;
+    for (std::int32_t bi = iMin >> kLiveBlockShift; bi <= iMax >> kLiveBlockShift; ++bi) {
+      if (row[bi & (columns - 1)]) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+__attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span) {
+  // Everything the loop reads is held in locals (see TexelGrid).
+  const TexelGrid grid(*span.texture);
+  const bool additive = span.additive, colourKey = span.colourKey, skipDead = span.liveBlocks != nullptr;
+  std::uint16_t* const targets = span.target;
+  const int count = span.count;
+  std::uint32_t d = span.diffuse;
+  const __m256i diffuse = _mm256_set1_epi64x(static_cast<long long>(
+      (std::uint64_t{(d & 0xFF) + 1}) | (std::uint64_t{((d >> 8) & 0xFF) + 1} << 16) |
+      (std::uint64_t{((d >> 16) & 0xFF) + 1} << 32)));
+  const __m256i specular = _mm256_set1_epi32(static_cast<int>(span.specular));
+  const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
+  const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
+  alignas(32) std::uint32_t sLanes[8], tLanes[8];
+  sLanes[0] = span.s;
+  tLanes[0] = span.t;
+  for (int k = 1; k < 8; ++k) {
+    sLanes[k] = Advance(sLanes[k - 1], span.ds, sModulus);
+    tLanes[k] = Advance(tLanes[k - 1], span.dt, tModulus);
+  }
+  __m256i s = _mm256_load_si256(reinterpret_cast<const __m256i*>(sLanes));
+  __m256i t = _mm256_load_si256(reinterpret_cast<const __m256i*>(tLanes));
+  const std::uint32_t sEight = Steps(span.ds, 8, sModulus), tEight = Steps(span.dt, 8, tModulus);
+  const __m256i sStep = _mm256_set1_epi32(static_cast<int>(sEight));
+  const __m256i tStep = _mm256_set1_epi32(static_cast<int>(tEight));
+  int i = 0;
+  std::uint32_t sFirst = span.s, tFirst = span.t;
+  for (; i + 8 <= count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
+                          s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
+    if (skipDead && EightPixelsDead(span, sFirst, tFirst)) continue;
+    __m256i keyed = colourKey ? KeyedLanes(grid, s, t) : _mm256_setzero_si256();
+    if (colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
+    __m256i low, high;
+    SampleBilinear8(grid, s, t, low, high);
+    low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
+    high = _mm256_srli_epi16(_mm256_mullo_epi16(high, diffuse), 8);
+    __m256i colour = _mm256_adds_epu8(_mm256_packus_epi16(low, high), specular);
+    std::uint16_t* target = targets + i;
+    __m128i existing = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+    if (additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
+    __m128i out = Narrow565(colour);
+    if (colourKey) {
+      __m256i keyed16 = _mm256_permute4x64_epi64(_mm256_packs_epi32(keyed, _mm256_setzero_si256()), 0x08);
+      out = _mm_blendv_epi8(out, existing, _mm256_castsi256_si128(keyed16));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), out);
+  }
+  if (i < span.count) {
+    // The last few pixels as a full step through a scratch copy.
+    std::uint16_t scratch[8] = {};
+    int rest = span.count - i;
+    std::copy_n(span.target + i, rest, scratch);
+    AffineSpan last = span;
+    last.target = scratch;
+    last.count = 8;
+    last.s = sFirst;
+    last.t = tFirst;
+    last.liveBlocks = nullptr;
+    ShadeAffineSpanAvx2(last);
+    std::copy_n(scratch, rest, span.target + i);
+  }
+}
+
+bool ProcessorHasAvx2() {
+  __builtin_cpu_init();  // may run before the compiler's own start-up check
+  return __builtin_cpu_supports("avx2");
+}

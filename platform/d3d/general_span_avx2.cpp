@@ -1,0 +1,144 @@
+// The AVX2 loop of lit-mesh spans (span_kernels.h): ShadeGeneralSpanPortable eight pixels a step.
+#include <immintrin.h>
+
+#include <algorithm>
+
+#include "platform/d3d/bilinear_avx2.h"
+#include "platform/d3d/general_span.h"
+#include "platform/d3d/sampler.h"
+#include "platform/d3d/span_kernels.h"
+
+namespace {
+
+__attribute__((target("avx2"))) inline __m256d At4(const RowGradient& g, __m256d x) {
+  return _mm256_add_pd(_mm256_set1_pd(g.start), _mm256_mul_pd(_mm256_set1_pd(g.dx), x));
+}
+
+// InterpolatedByte of four values, in 32-bit lanes (not-a-number gives 0 as the scalar cast does).
+__attribute__((target("avx2"))) inline __m128i Bytes4(__m256d value) {
+  __m256d v = _mm256_add_pd(value, _mm256_set1_pd(0.5));
+  v = _mm256_max_pd(_mm256_setzero_pd(), _mm256_min_pd(_mm256_set1_pd(255.0), v));
+  return _mm_and_si128(_mm256_cvttpd_epi32(v), _mm_set1_epi32(0xFF));
+}
+
+__attribute__((target("avx2"))) inline __m128i Colours4(const SpanInput& span, int first, __m256d x, __m256d w) {
+  __m128i r = Bytes4(_mm256_mul_pd(At4(span.attributes[first], x), w));
+  __m128i g = Bytes4(_mm256_mul_pd(At4(span.attributes[first + 1], x), w));
+  __m128i b = Bytes4(_mm256_mul_pd(At4(span.attributes[first + 2], x), w));
+  return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 16), _mm_slli_epi32(g, 8)), b);
+}
+
+// TexelPosition of four coordinates.
+__attribute__((target("avx2"))) inline __m128i TexelPositions4(__m256d u, int size) {
+  __m256d wrapped = _mm256_sub_pd(u, _mm256_floor_pd(u));
+  __m256d scaled = _mm256_mul_pd(_mm256_mul_pd(wrapped, _mm256_set1_pd(size)), _mm256_set1_pd(65536.0));
+  return _mm_sub_epi32(_mm256_cvttpd_epi32(_mm256_floor_pd(scaled)), _mm_set1_epi32(32768));
+}
+
+// True when every lane's texel lies within one texture size of the texture, as wide sampling of
+// other sizes than powers of two needs (broken coordinates can land anywhere).
+__attribute__((target("avx2"))) inline bool WithinOneWrap(__m256i s, int size) {
+  __m256i i = _mm256_srai_epi32(s, 16);
+  __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(-size), i),
+                                    _mm256_cmpgt_epi32(i, _mm256_set1_epi32(2 * size - 2)));
+  return _mm256_testz_si256(outside, outside);
+}
+
+__attribute__((target("avx2"))) inline __m256i Join(__m128i low, __m128i high) {
+  return _mm256_set_m128i(high, low);
+}
+
+}  // namespace
+
+__attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings,
+                                                          const RenderTarget& target) {
+  std::uint16_t* row = target.colour + span.y * target.width;
+  std::uint16_t* depthRow = target.depth + span.y * target.width;
+  const Texture* texture = settings.texture;
+  const TexelGrid grid = texture ? TexelGrid(*texture) : TexelGrid();
+  const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
+  const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
+  const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
+  const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
+  for (int first = span.xFirst; first < span.xEnd; first += 8) {
+    int count = std::min(8, span.xEnd - first);
+    const __m256d x[2] = {_mm256_add_pd(_mm256_set1_pd(first), lane), _mm256_add_pd(_mm256_set1_pd(first + 4), lane)};
+    alignas(16) std::uint16_t depth[8] = {};
+    bool visible[8];
+    for (int k = 0; k < 8; ++k) visible[k] = k < count;
+    if (settings.depthTest) {
+      alignas(32) double z[8];
+      _mm256_store_pd(z, At4(span.z, x[0]));
+      _mm256_store_pd(z + 4, At4(span.z, x[1]));
+      bool any = false;
+      for (int k = 0; k < count; ++k) {
+        depth[k] = DepthValue(z[k]);
+        visible[k] = depth[k] <= depthRow[first + k];
+        any |= visible[k];
+      }
+      if (!any) continue;
+    }
+    __m256d w[2] = {one, one};
+    if (!span.affine) {
+      for (int h = 0; h < 2; ++h) w[h] = _mm256_div_pd(one, At4(span.q, x[h]));
+    }
+    __m256i diffuse = flatDiffuse, specular = flatSpecular;
+    if (!span.flatColour) {
+      diffuse = Join(Colours4(span, 2, x[0], w[0]), Colours4(span, 2, x[1], w[1]));
+      if (settings.specular) specular = Join(Colours4(span, 5, x[0], w[0]), Colours4(span, 5, x[1], w[1]));
+    }
+    __m256i s = zero, t = zero;
+    if (texture) {
+      s = Join(TexelPositions4(_mm256_mul_pd(At4(span.attributes[0], x[0]), w[0]), texture->width()),
+               TexelPositions4(_mm256_mul_pd(At4(span.attributes[0], x[1]), w[1]), texture->width()));
+      t = Join(TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[0]), w[0]), texture->height()),
+               TexelPositions4(_mm256_mul_pd(At4(span.attributes[1], x[1]), w[1]), texture->height()));
+    }
+    // Broken coordinates on other sizes than powers of two are finished one pixel at a time.
+    bool wrapsWide = texture && (texture->powerOfTwo() ||
+                                 (WithinOneWrap(s, texture->width()) && WithinOneWrap(t, texture->height())));
+    if (texture && !wrapsWide) {
+      alignas(32) std::uint32_t d[8], sp[8];
+      alignas(32) std::int32_t ss[8], tt[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(d), diffuse);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(sp), specular);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(ss), s);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(tt), t);
+      for (int k = 0; k < count; ++k) {
+        if (visible[k]) FinishPixel(settings, row + first + k, depthRow + first + k, {depth[k], ss[k], tt[k], d[k], sp[k]});
+      }
+      continue;
+    }
+    if (texture && settings.colourKey) {
+      alignas(32) std::int32_t keyed[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(keyed), KeyedLanes(grid, s, t));
+      bool any = false;
+      for (int k = 0; k < count; ++k) {
+        visible[k] &= !keyed[k];
+        any |= visible[k];
+      }
+      if (!any) continue;
+    }
+    __m256i colour = diffuse;
+    if (texture) {
+      __m256i low, high;
+      SampleBilinear8(grid, s, t, low, high);
+      low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
+      high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
+      colour = _mm256_packus_epi16(low, high);
+    }
+    if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
+    if (settings.additive) {
+      alignas(16) std::uint16_t existing[8] = {};
+      std::copy_n(row + first, count, existing);
+      colour = _mm256_adds_epu8(colour, Widen565(_mm_load_si128(reinterpret_cast<const __m128i*>(existing))));
+    }
+    alignas(16) std::uint16_t out[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), Narrow565(colour));
+    for (int k = 0; k < count; ++k) {
+      if (!visible[k]) continue;
+      row[first + k] = out[k];
+      if (settings.depthWrite) depthRow[first + k] = depth[k];
+    }
+  }
+}

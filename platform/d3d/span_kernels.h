@@ -1,0 +1,44 @@
+// The device's loops that have wide versions, one table chosen once at start-up: the AVX2 loops on
+// x86-64 processors that have AVX2, the plain loops everywhere else. The plain loops
+// (affine_span.cpp, general_span.cpp, texture.cpp) are the reference: every wide loop gives their
+// pixels bit for bit.
+//
+// The table is set before main runs. SelectSpanKernels changes it between frames (tests,
+// "korvo-bench device --plain"), never while a draw runs on the workers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct AffineSpan;
+struct SpanInput;
+struct DrawSettings;
+struct RenderTarget;
+
+struct SpanKernels {
+  bool wide;  // false: the plain loops
+  void (*affineSpan)(const AffineSpan& span);
+  void (*generalSpan)(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
+  // Texture widening and block maxima in whole vectors: each returns how far it got, and the
+  // plain loop finishes the rest. In the plain table they do nothing.
+  std::size_t (*widenTexels)(const std::uint16_t* pixels, std::uint32_t* widened, std::size_t count);
+  int (*maxBytes)(std::uint8_t* into, const std::uint8_t* from, int count);  // into = max(into, from)
+  int (*blockPairMaxima)(const std::uint8_t* down, int columns, std::uint32_t* blocks);
+};
+
+// The loops in use.
+extern SpanKernels ActiveSpanKernels;
+
+// Sets the table: the processor's best when wide is true, the plain loops otherwise. True when
+// the wide loops are in use afterwards.
+bool SelectSpanKernels(bool wide);
+
+#if KORVO_X86_KERNELS
+// x86-64 builds only: the AVX2 loops (*_avx2.cpp), compiled with target attributes.
+bool ProcessorHasAvx2();
+void ShadeAffineSpanAvx2(const AffineSpan& span);
+void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
+std::size_t WidenTexelsAvx2(const std::uint16_t* pixels, std::uint32_t* widened, std::size_t count);
+int MaxBytesAvx2(std::uint8_t* into, const std::uint8_t* from, int count);
+int BlockPairMaximaAvx2(const std::uint8_t* down, int columns, std::uint32_t* blocks);
+#endif
