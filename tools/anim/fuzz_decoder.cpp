@@ -12,7 +12,7 @@
 #include "assets/frame_decoder.h"
 #include "assets/frame_reconstruction.h"
 #include "assets/frame_conversion.h"
-#include "assets/post_process.h"
+#include "assets/post_process_maps.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ std::vector<std::uint8_t> FlatCodedFrame(const std::vector<std::uint8_t>& record
 void ShowDecodedFrame(const std::uint8_t* frame, int size) {
   if (DecodeFrame(frame, DecodedPicture, size) != 1) return;
   if (FrameIsLumaOnly) WidenLumaPicture(DecodedPicture, FrameWidth, FrameHeight);
-  VividColour();
+  VividColourEffect();
   FillUploadBuffer(DecodedPicture, 128);
   FillUploadBuffer(DecodedPicture, 256);
 }
