@@ -1,0 +1,259 @@
+// Entries 0 to 11 and the patterns they share: fades stepped before or after drawing, the blend
+// and colour-key state of each layer, and the textures the uploads land in.
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "assets/animation.h"
+#include "assets/loader.h"
+#include "assets/post_process.h"
+#include "render/object.h"
+#include "render/quad.h"
+#include "scene_test.h"
+#include "scenes/patterns.h"
+#include "scenes/scene_vars.h"
+#include "scenes/scenes.h"
+
+namespace {
+
+using EarlySceneTest = SceneTest;
+using Kind = d3drec::Call::Kind;
+
+constexpr size_t OpeningQuads = 1 + 2 + 19;  // echo, Scroller, FeedbackTunnel
+
+// Size of a recorded quad: its top edge is size x 639 long, however it is turned.
+float SizeOf(const d3drec::Call* quad) {
+  const auto& v = quad->tlVertices;
+  return std::hypot(v[1].sx - v[0].sx, v[1].sy - v[0].sy) / 639.0f;
+}
+
+TEST_F(EarlySceneTest, TunnelsCopyTheFrameFirstThenAddTheirCopiesAtTheFadeOrTheBrightnessGiven) {
+  for (const FeedbackTunnelVariant* variant : {&OpeningTunnel, &TrioTunnel}) {
+    FadeA = FadeB = 0.5f;
+    static const FeedbackTunnelVariant* current;
+    current = variant;
+    RunFrame([] { FeedbackTunnel(*current); }, 1.0f);
+    const auto quads = Quads();
+    ASSERT_EQ(Copies().size(), 1u);
+    ASSERT_EQ(quads.size(), 19u);
+    EXPECT_EQ(Copies()[0]->texture, RenderTextures[2]);
+    EXPECT_LT(Copies()[0], quads[0]);  // every copy shows the frame as it stood before the tunnel
+    EXPECT_NEAR(SizeOf(quads.front()), 0.7f, 1e-4);
+    EXPECT_NEAR(SizeOf(quads.back()), 1.78f, 1e-4);
+    for (const auto* quad : quads) {
+      EXPECT_EQ(quad->texture, RenderTextures[2]);
+      EXPECT_TRUE(quad->states.alphaBlend);
+      EXPECT_EQ(Grey(quad), static_cast<int>(0.5f * variant->brightnessScale));
+    }
+  }
+  RunFrame([] { RingTunnel(30); }, 1.0f);
+  const auto quads = Quads();
+  ASSERT_EQ(quads.size(), 31u);
+  EXPECT_NEAR(SizeOf(quads.front()), 2.3f, 1e-4);
+  EXPECT_NEAR(SizeOf(quads.back()), 4.7f, 1e-3);
+  for (const auto* quad : quads) {
+    EXPECT_EQ(quad->texture, TextureSlots[4]);
+    EXPECT_TRUE(quad->states.alphaBlend);
+    EXPECT_EQ(Grey(quad), 30);
+  }
+}
+
+TEST_F(EarlySceneTest, ScrollerCrossesTwoLayersAndKeepsTheFractionWhenItWraps) {
+  FadeA = 1.0f;
+  ScrollU = 0.99f;
+  ScrollV = 0.995f;
+  RunFrame(Scroller, 1.0f);
+  const auto quads = Quads();
+  ASSERT_EQ(quads.size(), 2u);
+  EXPECT_EQ(quads[0]->texture, TextureSlots[1]);
+  EXPECT_TRUE(quads[1]->states.alphaBlend);
+  ExpectQuad(quads[0], {1.0f, 0.0f, 128}, 0.0f, 0.995f);
+  ExpectQuad(quads[1], {-1.0f, 256.0f, 128, -100.0f, 0.0f}, 0.99f, 0.0f);
+  EXPECT_NEAR(ScrollV, 0.005f, 1e-6);
+  EXPECT_NEAR(ScrollU, 0.01f, 1e-6);
+}
+
+TEST_F(EarlySceneTest, OpeningFadesInFromBlackAndLoadsKoneFrameTwoUntilItsTimerMoves) {
+  RunFrame(OpeningScene, 0.0f);
+  EXPECT_EQ(LastUploaded(), Frame(Kone, 2));
+  EXPECT_EQ(Uploads()[0]->texture, RenderTextures[1]);
+  for (const auto* quad : Quads()) EXPECT_EQ(Grey(quad), 0);
+  RunFrame(OpeningScene, 12.5f);  // the timer was still 0: loaded again
+  EXPECT_EQ(Uploads().size(), 1u);
+  const float fade = FadeA;
+  ASSERT_GT(fade, 0.0f);
+  RunFrame(OpeningScene, 1.0f);
+  EXPECT_TRUE(Uploads().empty());
+  const auto quads = Quads();
+  ASSERT_EQ(quads.size(), OpeningQuads);
+  // Echo, Scroller and tunnel at the fade before this frame's step.
+  EXPECT_EQ(quads[0]->texture, RenderTextures[2]);
+  EXPECT_TRUE(quads[0]->states.alphaBlend);  // as the previous frame left it
+  EXPECT_EQ(Grey(quads[0]), static_cast<int>(fade * 60.0f));
+  EXPECT_EQ(Grey(quads[1]), static_cast<int>(fade * 128.0f));
+  EXPECT_EQ(Grey(quads[3]), static_cast<int>(fade * OpeningTunnel.brightnessScale));
+  EXPECT_GT(FadeA, fade);
+  RunFrame(OpeningScene, 100.0f);
+  EXPECT_EQ(FadeA, 1.0f);
+  EXPECT_EQ(RenderState(D3DRENDERSTATE_SPECULARENABLE), static_cast<DWORD>(TRUE));
+  EXPECT_EQ(RenderState(D3DRENDERSTATE_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
+  EXPECT_EQ(RenderState(D3DRENDERSTATE_COLORKEYENABLE), static_cast<DWORD>(FALSE));
+}
+
+TEST_F(EarlySceneTest, KoneFadeAddsItsOverlaysFromItsFirstFrameWithoutUploading) {
+  FadeA = 0.5f;
+  RunFrame(KoneFadeScene, 1.0f);
+  EXPECT_TRUE(Uploads().empty());
+  const auto quads = Quads();
+  ASSERT_EQ(quads.size(), OpeningQuads + 3);
+  EXPECT_EQ(Grey(quads[1]), 64);  // the Scroller at the old FadeA
+  EXPECT_GT(FadeA, 0.5f);
+  const auto* overlay = &quads[OpeningQuads];
+  EXPECT_EQ(Grey(overlay[0]), static_cast<int>(OverlayFade * 255.0f));  // stepped before drawing
+  EXPECT_GT(Grey(overlay[0]), 0);
+  EXPECT_EQ(overlay[1]->texture, RenderTextures[2]);
+  EXPECT_EQ(overlay[2]->texture, RenderTextures[1]);
+  EXPECT_TRUE(overlay[2]->states.alphaBlend);
+}
+
+TEST_F(EarlySceneTest, KoneTunnelLeavesTheObjectStateTheTrioDrawsWith) {
+  CullingOff = 0;
+  LightCount = 0;
+  RunFrame(KoneTunnelScene, 1.0f);
+  EXPECT_FALSE(Quads().back()->states.alphaBlend);
+  EXPECT_EQ(Quads().back()->texture, RenderTextures[1]);
+  EXPECT_EQ(CullingOff, 1);
+  EXPECT_EQ(LightCount, 4);
+  EXPECT_EQ(ForceEnvMap, 0);
+  RunFrame(TaloTrioScene, 1.0f);
+  ASSERT_EQ(Objects().size(), 3u);  // lit, not culled
+  for (const auto* object : Objects()) EXPECT_NE(object->lVertices[0].color & 0xFFFFFF, 0u);
+}
+
+TEST_F(EarlySceneTest, KonePairsTradeBitmapsAndKeying) {
+  using Pair = std::tuple<void (*)(), int, int>;
+  for (auto [scene, added, keyed] : {Pair{KonePairScene, 2, 3}, Pair{KonePairSceneB, 3, 2}}) {
+    SetUp();
+    RunFrame(scene, 1.0f);
+    const auto quads = Quads();
+    ASSERT_EQ(quads.size(), 3u);
+    EXPECT_EQ(quads[0]->texture, RenderTextures[1]);
+    EXPECT_EQ(quads[1]->texture, TextureSlots[added]);
+    EXPECT_TRUE(quads[1]->states.alphaBlend && !quads[1]->states.colorKey);
+    EXPECT_EQ(quads[2]->texture, TextureSlots[keyed]);
+    EXPECT_TRUE(!quads[2]->states.alphaBlend && quads[2]->states.colorKey);
+  }
+}
+
+TEST_F(EarlySceneTest, TaloTrioLayersLastItemFrameObjectsTunnelAndInsetsAroundTheUpload) {
+  RunFrame(TaloTrioScene, 5.0f);
+  std::string order;
+  for (const auto& call : calls) {
+    if (call.kind == Kind::DrawPrimitive) order += 'q';
+    if (call.kind == Kind::DrawIndexedPrimitive) order += 'o';
+    if (call.kind == Kind::LoadTextureFromSurface) order += 'c';
+    if (call.kind == Kind::LoadTextureFromMemory) order += 'u';
+  }
+  EXPECT_EQ(order, "qoooc" + std::string(19, 'q') + "quqq");
+  EXPECT_EQ(FadeB, 0.0f);  // entry 5 holds the fade
+  const auto quads = Quads();
+  EXPECT_EQ(quads[0]->texture, RenderTextures[0]);
+  for (const auto* object : Objects()) {
+    EXPECT_EQ(object->texture, TextureSlots[0]);
+    EXPECT_TRUE(object->states.zEnable == D3DZB_TRUE && object->states.colorKey);
+  }
+  EXPECT_FALSE(quads[1]->states.colorKey);  // the tunnel
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(quads[20 + k]->texture, RenderTextures[0]);
+    EXPECT_TRUE(quads[20 + k]->states.colorKey);
+    EXPECT_EQ(quads[20 + k]->states.alphaBlend, k == 2);
+  }
+}
+
+TEST_F(EarlySceneTest, TrioWrappersFadeTheTunnelBeforeDrawing) {
+  RunFrame(TaloTrioFadeIn, 12.5f);
+  EXPECT_GT(FadeB, 0.0f);
+  EXPECT_EQ(Grey(Quads()[1]), static_cast<int>(FadeB * TrioTunnel.brightnessScale));
+  RunFrame(TaloTrioFadeIn, 100.0f);
+  EXPECT_EQ(FadeB, 1.0f);
+  RunFrame(TaloTrioFadeOut, 10.0f);
+  EXPECT_LT(FadeB, 1.0f);
+  EXPECT_EQ(Grey(Quads()[1]), static_cast<int>(FadeB * TrioTunnel.brightnessScale));
+  RunFrame(TaloTrioFadeOut, 200.0f);
+  EXPECT_EQ(FadeB, 0.0f);
+}
+
+TEST_F(EarlySceneTest, ThreeDfxLoopsOverAllButFiveFramesThenTheTunnelFadesInFromBlack) {
+  FadeB = 0.4f;  // whatever the trio left
+  int highest = 0;
+  for (int frame = 0; frame < 28; ++frame) {
+    RunFrame(AnimationScene, 1.0f);
+    highest = std::max(highest, LastUploaded().second);
+  }
+  EXPECT_EQ(highest, 13);  // 19 frames: 14 to 18 never appear here
+  EXPECT_EQ(FrameStepTimerB, 0.0f);
+  EXPECT_EQ(FadeB, 0.0f);
+  EXPECT_EQ(Quads()[0]->texture, RenderTextures[1]);
+
+  FrameStepTimerC = 5.0f;
+  EffectClock = 10.0f;
+  RunFrame(ContrastTunnelScene, 1.0f);
+  ASSERT_EQ(Quads().size(), 32u);
+  EXPECT_EQ(Grey(Quads()[1]), 0);  // the fade rises after the tunnel is drawn
+  EXPECT_LT(LumaContrast, 1.2f);
+  EXPECT_EQ(FrameStepTimerC, 0.0f);  // pullo waits at its first frame
+  EXPECT_LT(EffectClock, 10.0f);     // the clock runs backwards here
+  RunFrame(ContrastTunnelScene, 100.0f);
+  EXPECT_EQ(LumaContrast, -1.7f);
+  EXPECT_EQ(FadeB, 1.0f);
+}
+
+TEST_F(EarlySceneTest, TunnelInsetAddsPulloWithItsGlowAndTheTurnedBitmap) {
+  FadeB = 1.0f;
+  LumaContrast = -1.0f;
+  RunFrame(TunnelInsetScene, 1.0f);
+  ASSERT_EQ(Uploads().size(), 2u);
+  EXPECT_EQ(Uploads()[0]->texture, RenderTextures[1]);  // 3dfx, through AnimatedContrast
+  EXPECT_EQ(Uploads()[1]->texture, RenderTextures[0]);  // pullo, through BoostContrast
+  EXPECT_LT(LumaContrast, -1.0f);
+  EXPECT_LT(FadeB, 1.0f);
+  const auto quads = Quads();
+  ASSERT_EQ(quads.size(), 1 + 31 + 3u);
+  EXPECT_EQ(Grey(quads[1]), 40);  // the ring tunnel at the fade before this frame's step
+  EXPECT_TRUE(quads[32]->states.alphaBlend && quads[32]->states.colorKey);
+  EXPECT_EQ(quads[32]->texture, RenderTextures[0]);
+  EXPECT_FALSE(quads[33]->states.alphaBlend);
+  EXPECT_EQ(quads[34]->texture, TextureSlots[3]);
+  RunFrame(TunnelInsetScene, 2000.0f);
+  EXPECT_EQ(FadeB, 0.0f);
+}
+
+TEST_F(EarlySceneTest, TunnelFadeKeepsTheLastStillAndTurnsTheRingsWithTheClockOnEntry) {
+  EffectClock = 30.0f;
+  RunFrame([] { RingTunnel(0); }, 1.0f);
+  std::vector<std::vector<D3DTLVERTEX>> rings;
+  for (const auto* quad : Quads()) rings.push_back(quad->tlVertices);
+  PhaseClock = 255.0f;
+  FrameStepTimerC = 4.0f;
+  RunFrame(TunnelFadeScene, 1.0f);
+  ASSERT_EQ(Uploads().size(), 1u);  // render texture 1 keeps the last 3dfx frame
+  EXPECT_EQ(Uploads()[0]->texture, RenderTextures[0]);
+  EXPECT_EQ(LastUploaded(), Frame(Pullo, 4));
+  EXPECT_EQ(PhaseClock, 256.0f);
+  EXPECT_NE(EffectClock, 30.0f);
+  const auto quads = Quads();
+  ASSERT_EQ(quads.size(), 1 + 31 + 2u);  // the tunnel still draws at FadeB 0
+  EXPECT_EQ(quads[0]->texture, RenderTextures[1]);
+  ASSERT_EQ(rings.size(), 31u);
+  for (int k = 0; k < 31; ++k) {
+    for (int corner = 0; corner < 4; ++corner) {
+      EXPECT_EQ(quads[1 + k]->tlVertices[corner].sx, rings[k][corner].sx) << k;
+      EXPECT_EQ(quads[1 + k]->tlVertices[corner].sy, rings[k][corner].sy) << k;
+    }
+  }
+  EXPECT_TRUE(quads[32]->states.alphaBlend && !quads[32]->states.colorKey);
+  EXPECT_TRUE(!quads[33]->states.alphaBlend && quads[33]->states.colorKey);
+  EXPECT_EQ(quads[33]->texture, RenderTextures[0]);
+}
+
+}  // namespace
