@@ -47,8 +47,9 @@ std::vector<Canvas> RenderItem(int size, int frames) {
           float u = (col + (s % n + 0.5f) / n) / size, v = (row + (s / n + 0.5f) / n) / size;
           Vec3 dir = camera.Ray(u, v);
           Hit hit = Trace(ring, camera.eye, dir, 6.0f, 120);
-          // A dusky ground, lighter than the dark talo towers drawn over it.
-          Vec3 background = Lerp(Vec3{0.07f, 0.05f, 0.16f}, Vec3{0.03f, 0.04f, 0.1f}, v) *
+          // A dusky violet ground, lighter than the dark talo towers drawn over it even after the
+          // scenes' contrast boost, which pushes darker grounds to black.
+          Vec3 background = Lerp(Vec3{0.2f, 0.14f, 0.36f}, Vec3{0.08f, 0.08f, 0.22f}, v) *
                             (1.2f - 0.6f * std::sqrt((u - 0.5f) * (u - 0.5f) + (v - 0.5f) * (v - 0.5f)));
           if (!hit.found) {
             sum += background;

@@ -101,7 +101,8 @@ ObjectMesh Cylinder() {
   // The tube faces its axis. Its normals are shorter than one: lights act on a vertex in
   // proportion to its normal's length, and at full length the scenes' lights, close to the
   // wall, overflow into white.
-  for (Vector3& n : b.mesh.normals) n = {-0.65f * n.x, -0.65f * n.y, -0.65f * n.z};
+  const float k = -NormalLength("cyl");
+  for (Vector3& n : b.mesh.normals) n = {k * n.x, k * n.y, k * n.z};
   return b.mesh;
 }
 
@@ -151,12 +152,21 @@ ObjectMesh Piikki() {
 // direction is dotted with it), and the talo scenes draw with the normals as stored. Storing the
 // houses' normals pointing inward makes the sides that face a light the lit ones, and keeps the
 // light placed at the camera in the spinning talo scene from flaring the walls around it.
+// A light adds intensity x (cosine x normal length - distance / its orbit), so normals of 0.6
+// light only the walls within 0.6 of an orbit from a light, in pools, where full-length ones
+// would overflow into white over whole towers (which the feedback tunnel then multiplies).
 ObjectMesh FacingLights(ObjectMesh mesh) {
-  for (Vector3& n : mesh.normals) n = {-n.x, -n.y, -n.z};
+  const float k = -NormalLength("talo1");
+  for (Vector3& n : mesh.normals) n = {k * n.x, k * n.y, k * n.z};
   return mesh;
 }
 
 }  // namespace
+
+float NormalLength(const std::string& name) {
+  if (name == "cyl") return 0.65f;
+  return name == "piikki" ? 1.0f : 0.6f;
+}
 
 const std::vector<std::string>& ObjectNames() {
   static const std::vector<std::string> names = {"talo1", "talo2", "talo3", "cyl", "piikki"};

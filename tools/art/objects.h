@@ -26,6 +26,10 @@ const std::vector<std::string>& ObjectNames();
 
 ObjectMesh MakeObjectMesh(const std::string& name);
 
+// Length of every normal of the object: the drawer's lights act on a vertex in proportion to
+// it, so shorter normals light an object in pools instead of overflowing it into white.
+float NormalLength(const std::string& name);
+
 // The .obu file of one object; false with the fault when the writer refuses the mesh.
 bool MakeObjectFile(const std::string& name, std::vector<std::uint8_t>* bytes, std::string* fault);
 
