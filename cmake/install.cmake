@@ -12,6 +12,8 @@ install(FILES packaging/korvo.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES packaging/korvo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_BINARY_DIR}/korvo.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+install(FILES ${PROJECT_BINARY_DIR}/korvo-32.png RENAME korvo.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 
 set(CPACK_PACKAGE_NAME korvo)
 set(CPACK_PACKAGE_VENDOR "The Korvo and Pelta developers")
