@@ -56,6 +56,11 @@ TEST(Bitmaps, KeyedPicturesAreExactlyBlackOrAboveTheKey) {
       ASSERT_TRUE(SurvivesKey(p[0], p[1], p[2], 0x0202))
           << info.id << " pixel " << i << " (" << int(p[0]) << ", " << int(p[1]) << ", " << int(p[2]) << ")";
     }
+    if (info.id == 1001) {
+      // The grid covers the talo towers, which must stand as solids: nothing is keyed out.
+      EXPECT_EQ(black, 0u);
+      continue;
+    }
     // Something to see through, and something to see.
     EXPECT_GT(black, pixels / 5) << info.id;
     EXPECT_LT(black, pixels * 9 / 10) << info.id;
