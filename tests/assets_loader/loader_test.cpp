@@ -83,6 +83,8 @@ TEST_F(LoaderTest, EveryRefusalNamesTheFullPathAndTheCause) {
   WriteDataFile("empty.obu", {});
   WriteDataFile("locked.obu", SmallObjectImage());
   std::filesystem::permissions(folder / "data" / "locked.obu", std::filesystem::perms::none);
+  WriteDataFile("huge.dat", {1});
+  std::filesystem::resize_file(folder / "data" / "huge.dat", std::uintmax_t{1} << 31);  // sparse: no disk used
   const struct {
     const char* name;
     std::string box, cause;
@@ -91,6 +93,7 @@ TEST_F(LoaderTest, EveryRefusalNamesTheFullPathAndTheCause) {
       {"loop.obu", "File not found!", "Too many levels of symbolic links"},
       {"folder.obu", "File not found!", "a folder, not a file"},
       {"empty.obu", EmptyFileText, "empty file"},
+      {"huge.dat", EmptyFileText, "file of 2147483648 bytes is larger than the 2147483647 bytes"},
       {"locked.obu", "File not found!", geteuid() == 0 ? "" : "Permission denied"},
   };
   for (const auto& c : cases) {
