@@ -38,3 +38,10 @@ void ResetTimeline() {
   PrevTick = 0;
   FirstStepDone = false;
 }
+
+TimelineClock SavedTimelineClock() { return {PrevTick, FirstStepDone}; }
+
+void RestoreTimelineClock(const TimelineClock& clock) {
+  PrevTick = clock.previousTick;
+  FirstStepDone = clock.stepped;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/shared.h"
+#include "platform/win32/win32.h"
 #include "shell/scene_table.h"
 
 // Past this position the demo ends (song position 20, row 48), after that frame is drawn.
@@ -15,3 +16,11 @@ void RunTimeline(MusicPosition position);
 void StepTimeline(const SceneTableEntry* table, MusicPosition position);
 // Back to the state before the first frame (tests, and a demo started again in one process).
 void ResetTimeline();
+// The tick count the next step measures FrameDelta from, and whether a step ran yet (snapshots
+// of the demo's state save and restore them).
+struct TimelineClock {
+  DWORD previousTick;
+  bool stepped;
+};
+TimelineClock SavedTimelineClock();
+void RestoreTimelineClock(const TimelineClock& clock);

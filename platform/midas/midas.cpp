@@ -209,6 +209,41 @@ void RenderSongUntil(double milliseconds) {
   }
 }
 
+bool ReplaySongToFrame(int framesPerSecond, std::uint64_t frame) {
+  Library& lib = Lib();
+  if (!lib.initialized || !lib.playing || framesPerSecond <= 0) return false;
+  if (!lib.virtualSink) {
+    CloseAudioDevice();
+    lib.virtualSink = true;
+  }
+  // Frames already given out are not given again: the sound file or tap goes on without a seam.
+  const std::uint64_t givenOut = lib.sinkFrames;
+  lib.player.Restart();
+  lib.playStartMs = 0.0;
+  lib.sinkFrames = 0;
+  std::int16_t piece[2 * PieceFrames];
+  std::int64_t through = 0;
+  // Each frame's play status rendered through its own time, as VirtualMilliseconds gives it.
+  for (std::uint64_t k = 0; k <= frame; ++k) {
+    through = FrameAt(static_cast<double>(k) * 1000.0 / framesPerSecond);
+    while (static_cast<std::int64_t>(lib.sinkFrames) <= through) {
+      const std::uint64_t left = static_cast<std::uint64_t>(through + 1) - lib.sinkFrames;
+      const std::size_t frames = static_cast<std::size_t>(std::min<std::uint64_t>(PieceFrames, left));
+      lib.player.Render(piece, frames);
+      const std::uint64_t end = lib.sinkFrames + frames;
+      if (end > givenOut) {
+        const std::size_t skip = static_cast<std::size_t>(std::max(givenOut, lib.sinkFrames) - lib.sinkFrames);
+        std::string error;
+        if (!lib.wav.Append(piece + 2 * skip, frames - skip, error))
+          std::fprintf(stderr, "korvo: %s: %s\n", MidasErrorText(MidasSoundFileWrite), error.c_str());
+      }
+      lib.sinkFrames = end;
+    }
+  }
+  lib.lastStatus = ToStatus(lib.player.PositionAt(through));
+  return true;
+}
+
 void FailNextMidasCall(const char* functionName) { Lib().failNext = functionName; }
 
 void ResetMidas() {

@@ -34,6 +34,8 @@ class SongPlayer {
   // Starts `module` at order 0, row 0; looping forever or ending after one pass.
   void Start(openmpt_module* module, bool loop);
   void Stop();
+  // The same song from its start again, as Start left it.
+  void Restart() { Start(module_, loop_); }
   bool Playing() const { return module_ != nullptr; }
 
   // Renders `frames` interleaved stereo frames into `out` (silence once stopped or ended).
