@@ -17,26 +17,17 @@ void ExpectPosition(const LightRecord& light, float x, float y, float z) {
   EXPECT_NEAR(light.position.z, z, 1e-3f);
 }
 
-TEST_F(LightTest, RotationsTurnTheWorkVectorFromItsOldCoordinates) {
-  WorkVector = {1.0f, 2.0f, 3.0f};
-  RotateAboutZ(256.0f);  // x' = x cos + y sin, y' = y cos - x sin
-  EXPECT_NEAR(WorkVector.x, 2.0f, 1e-5f);
-  EXPECT_NEAR(WorkVector.y, -1.0f, 1e-5f);
-  EXPECT_EQ(WorkVector.z, 3.0f);
-
-  WorkVector = {1.0f, 2.0f, 3.0f};
-  RotateAboutX(256.0f);  // y' = y cos - z sin, z' = z cos + y sin
-  EXPECT_EQ(WorkVector.x, 1.0f);
-  EXPECT_NEAR(WorkVector.y, -3.0f, 1e-5f);
-  EXPECT_NEAR(WorkVector.z, 2.0f, 1e-5f);
-}
-
-TEST_F(LightTest, LightsSitOnTheirSphereTurnedXThenYThenZ) {
-  LightParams.distance = 50.0f;
-  LightParams.intensity = 200.0f;
+TEST_F(LightTest, LightsSitOnTheirSphereTurnedXThenYThenZAndTouchNothingElse) {
+  for (int i = 0; i < MaxLights; ++i) Lights[i].intensity = static_cast<float>(100 + i);
+  LightCount = 3;
+  LightParams = {0.0f, 0.0f, 0.0f, 200.0f, 0.25f, 0.5f, 0.75f, 50.0f, 1};
   PlaceLight(0);
   ExpectPosition(Lights[0], 0.0f, 0.0f, 50.0f);
   EXPECT_EQ(Lights[0].falloff, 4.0f);
+  EXPECT_EQ(Lights[0].green, 0.5f);
+  EXPECT_EQ(Lights[0].allowNegative, 1);
+  for (int i : {1, 2, 3, 9}) EXPECT_EQ(Lights[i].intensity, static_cast<float>(100 + i));
+  EXPECT_EQ(LightCount, 3);
 
   LightParams.angleY = 256.0f;
   PlaceLight(1);
@@ -55,24 +46,7 @@ TEST_F(LightTest, LightsSitOnTheirSphereTurnedXThenYThenZ) {
   ExpectPosition(Lights[3], -50.0f, 0.0f, 0.0f);
 }
 
-TEST_F(LightTest, PlacingALightCopiesItsParametersAndTouchesNothingElse) {
-  for (int i = 0; i < MaxLights; ++i) Lights[i].intensity = static_cast<float>(100 + i);
-  LightCount = 3;
-  LightParams = {10.0f, 20.0f, 30.0f, 90.0f, 0.25f, 0.5f, 0.75f, 30.0f, 1};
-  PlaceLight(2);
-  const LightRecord& placed = Lights[2];
-  EXPECT_EQ(placed.intensity, 90.0f);
-  EXPECT_EQ(placed.falloff, 3.0f);
-  EXPECT_EQ(placed.red, 0.25f);
-  EXPECT_EQ(placed.green, 0.5f);
-  EXPECT_EQ(placed.blue, 0.75f);
-  EXPECT_EQ(placed.allowNegative, 1);
-  EXPECT_NEAR(std::hypot(placed.position.x, placed.position.y, placed.position.z), 30.0f, 1e-4f);
-  for (int i : {0, 1, 3, 9}) EXPECT_EQ(Lights[i].intensity, static_cast<float>(100 + i));
-  EXPECT_EQ(LightCount, 3);
-}
-
-TEST(ProjectionTest, MatrixFromFieldOfViewAndPlanes) {
+TEST(ProjectionTest, MatrixFromFieldOfViewAndPlanesShrinksAsTheFieldWidens) {
   const D3DMATRIX m = BuildProjection(0.01f, 10000.0f, 1.5707964f);
   EXPECT_NEAR(m._11, 0.75f, 1e-6f);
   EXPECT_NEAR(m._22, 1.0f, 1e-6f);
@@ -81,9 +55,6 @@ TEST(ProjectionTest, MatrixFromFieldOfViewAndPlanes) {
   EXPECT_EQ(m._34, 1.0f);
   const float others[] = {m._12, m._13, m._14, m._21, m._23, m._24, m._31, m._32, m._41, m._42, m._44};
   for (float value : others) EXPECT_EQ(value, 0.0f);
-}
-
-TEST(ProjectionTest, WiderFieldOfViewShrinks) {
   // The scenes convert degrees with 3.14 / 180 in double precision.
   const auto fov = [](double degrees) { return static_cast<float>(degrees * 0.017444444444444446); };
   const D3DMATRIX wide = BuildProjection(0.01f, 10000.0f, fov(150.0));

@@ -1,6 +1,5 @@
 #include "scene_test.h"
 
-#include <cmath>
 #include <map>
 
 #include "assets/animation.h"
@@ -137,21 +136,6 @@ Frame LastUploaded() {
 }
 
 int Grey(const d3drec::Call* quad) { return quad->tlVertices[0].color & 0xFF; }
-
-void ExpectQuad(const d3drec::Call* quad, const QuadArgs& args, float u, float v) {
-  ASSERT_EQ(quad->tlVertices.size(), 4u);
-  const double theta = args.angle * 3.14159 / 512;
-  for (int k = 0; k < 4; ++k) {
-    const double x = args.stretchX * args.size * (k & 1 ? 319 : -320);
-    const double y = args.stretchY * args.size * (k & 2 ? 239 : -240);
-    const D3DTLVERTEX& vertex = quad->tlVertices[k];
-    EXPECT_NEAR(vertex.sx, x * std::cos(theta) + y * std::sin(theta) + args.dx + 320, 0.02) << k;
-    EXPECT_NEAR(vertex.sy, y * std::cos(theta) - x * std::sin(theta) + args.dy + 240, 0.02) << k;
-    EXPECT_NEAR(vertex.tu, u + (k & 1), 1e-6) << k;
-    EXPECT_NEAR(vertex.tv, v + (k >> 1), 1e-6) << k;
-  }
-  EXPECT_EQ(quad->tlVertices[0].color, 0x010101u * (static_cast<DWORD>(args.brightness) & 0xFF));
-}
 
 DWORD RenderState(D3DRENDERSTATETYPE state) {
   DWORD value = 0;

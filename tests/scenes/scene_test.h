@@ -16,14 +16,6 @@ constexpr int Item = 0, Kone = 1, Stream3dfx = 2, Pullo = 3, Kelmu = 4, Mina = 5
 
 using Frame = std::pair<int, int>;  // (slot, frame)
 
-// DrawQuad arguments and the QuadStretch in force.
-struct QuadArgs {
-  float size, angle;
-  int brightness;
-  float dx = 0.0f, dy = 0.0f;
-  float stretchX = 1.0f, stretchY = 1.0f;
-};
-
 class SceneTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
@@ -49,6 +41,4 @@ class SceneTest : public ::testing::Test {
 Frame LastUploaded();
 // Grey level of a quad's vertex colour.
 int Grey(const d3drec::Call* quad);
-// The four corners, texture coordinates and grey level of a recorded quad against DrawQuad.
-void ExpectQuad(const d3drec::Call* quad, const QuadArgs& args, float u = 0.0f, float v = 0.0f);
 DWORD RenderState(D3DRENDERSTATETYPE state);
