@@ -102,6 +102,8 @@ int RunDemo(const launcher::Options& options) {
   // A reader that went away (ffmpeg) is told by the failing write, not by a silent death.
   std::signal(SIGPIPE, SIG_IGN);
   platform::Mode().dataFolder = options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder;
+  platform::Mode().renderScale = options.renderScale;
+  platform::Mode().colourBits = options.colourBits;
   const bool capturing = !options.capture.empty();
   if (capturing) {
     if (!SetUpCapture(options)) return 1;

@@ -149,6 +149,16 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       sizeGiven = true;
     } else if (option == "--data") {
       ok = value(&result.dataFolder);
+    } else if (option == "--render-scale") {
+      ok = count(&result.renderScale, 1, 4);
+    } else if (option == "--colour" || option == "--color") {
+      std::string text;
+      ok = value(&text);
+      if (ok && text != "16" && text != "32") {
+        *error = option + ": \"" + text + "\" is not 16 or 32 (bits a pixel)";
+        ok = false;
+      }
+      if (ok) result.colourBits = text == "32" ? 32 : 16;
     } else {
       *error = "unknown option \"" + option + "\"";
       ok = false;
@@ -172,6 +182,11 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
   if ((sizeGiven || qualityGiven) && !IsVideoCapture(result.capture)) {
     *error = std::string(sizeGiven ? "--size" : "--quality") + " applies to video captures (FILE.mp4 or FILE.mkv)";
     return false;
+  }
+  // A video is as large as the rendering unless --size says otherwise.
+  if (!sizeGiven) {
+    result.videoWidth = 640 * result.renderScale;
+    result.videoHeight = 480 * result.renderScale;
   }
   if (IsVideoCapture(result.capture)) {
     const std::string fault = platform::VideoSizeFault(
@@ -202,6 +217,8 @@ const char* UsageText() {
          "  --quality Q         video quality: lossless (every pixel kept), high (default), web\n"
          "  --overwrite         replace an earlier capture in the same folder or file\n"
          "  --data DIR          folder holding data/ and sotkux.xm\n"
+         "  --render-scale K    draw the 640x480 screen at K times the pixels (1 to 4, default 1)\n"
+         "  --colour 32         8 bits a channel instead of the exact R5G6B5 picture (default 16)\n"
          "  --list-scenes       print the scene table\n"
          "  --help, --version\n"
          "POS is 0xPPRR (song position and row in hexadecimal, as 0x0C00) or PP:RR (decimal, as 12:0).\n";

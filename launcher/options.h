@@ -24,6 +24,8 @@ struct Options {
   platform::VideoQuality quality = platform::VideoQuality::High;  // --quality
   bool overwrite = false;      // --overwrite: replace an earlier capture in the same place
   std::string dataFolder;      // --data DIR
+  int renderScale = 1;         // --render-scale K: draw at 640K x 480K (1 to 4)
+  int colourBits = 16;         // --colour 16|32: R5G6B5 (the exact picture) or 8 bits a channel
 };
 
 // False with a message naming the option when the command line is not understood.

@@ -16,6 +16,7 @@
 #include "platform/midas/song_player.h"
 #include "platform/midas/wav_writer.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/platform_mode.h"
 
 namespace platform {
 
@@ -23,8 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int FrameWidth = 640;
-constexpr int FrameHeight = 480;
 // Song frames kept before the first written frame: more than the sink renders ahead of a frame.
 constexpr std::size_t HeldSongFrames = 8192;
 // A song that stays on one row this long (in song time) has stopped: the capture ends.
@@ -204,7 +203,12 @@ bool WritePicture(const std::uint16_t* pixels) {
   std::snprintf(name, sizeof name, "%06d.png", s.written);
   const std::string path = s.settings.folder + "/" + name;
   const std::string partial = s.settings.folder + "/." + name + ".partial";
-  if (!WritePng(partial, pixels, FrameWidth, FrameHeight, &error)) {
+  const FrameLayout layout = CurrentFrameLayout();
+  const bool written = layout.trueColour
+                           ? WritePng(partial, reinterpret_cast<const std::uint32_t*>(pixels), layout.width,
+                                      layout.height, &error)
+                           : WritePng(partial, pixels, layout.width, layout.height, &error);
+  if (!written) {
     std::remove(partial.c_str());
     return Fail(error.replace(0, partial.size(), path));
   }

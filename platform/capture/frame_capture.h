@@ -34,7 +34,7 @@ struct CaptureSettings {
 bool BeginCapture(const CaptureSettings& settings);
 
 struct ShownFrame {
-  const std::uint16_t* pixels;  // 640 x 480 R5G6B5
+  const std::uint16_t* pixels;  // in CurrentFrameLayout(): 640 x 480 R5G6B5 by default
   int position;                 // 0xPPRR
   int songLoops;                // times the song went back to its start
   int entry;                    // scene-table entry

@@ -48,9 +48,25 @@ void Fault(png_structp png, png_const_charp message) {
 
 void Warning(png_structp, png_const_charp) {}
 
-}  // namespace
+// One picture row as 8-bit RGB.
+void RowOf(const std::uint16_t* source, int width, std::uint8_t* row) {
+  for (int x = 0; x < width; ++x) {
+    row[x * 3 + 0] = Widen5(source[x] >> 11);
+    row[x * 3 + 1] = Widen6((source[x] >> 5) & 0x3F);
+    row[x * 3 + 2] = Widen5(source[x] & 0x1F);
+  }
+}
 
-bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height, std::string* fault) {
+void RowOf(const std::uint32_t* source, int width, std::uint8_t* row) {
+  for (int x = 0; x < width; ++x) {
+    row[x * 3 + 0] = static_cast<std::uint8_t>(source[x] >> 16);
+    row[x * 3 + 1] = static_cast<std::uint8_t>(source[x] >> 8);
+    row[x * 3 + 2] = static_cast<std::uint8_t>(source[x]);
+  }
+}
+
+template <class Pixel>
+bool WritePicture(const std::string& path, const Pixel* pixels, int width, int height, std::string* fault) {
   Output out;
   out.file = std::fopen(path.c_str(), "wb");
   if (!out.file) {
@@ -76,12 +92,7 @@ bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, i
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    const std::uint16_t* source = rgb565 + static_cast<std::size_t>(y) * width;
-    for (int x = 0; x < width; ++x) {
-      row[x * 3 + 0] = Widen5(source[x] >> 11);
-      row[x * 3 + 1] = Widen6((source[x] >> 5) & 0x3F);
-      row[x * 3 + 2] = Widen5(source[x] & 0x1F);
-    }
+    RowOf(pixels + static_cast<std::size_t>(y) * width, width, row.data());
     png_write_row(png, row.data());
   }
   png_write_end(png, info);
@@ -92,6 +103,16 @@ bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, i
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height, std::string* fault) {
+  return WritePicture(path, rgb565, width, height, fault);
+}
+
+bool WritePng(const std::string& path, const std::uint32_t* xrgb, int width, int height, std::string* fault) {
+  return WritePicture(path, xrgb, width, height, fault);
 }
 
 bool WritePng(const std::string& path, const std::uint16_t* rgb565, int width, int height) {

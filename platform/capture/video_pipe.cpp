@@ -19,15 +19,19 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/win32/platform_mode.h"
+
 extern char** environ;
 
 namespace platform {
 
 namespace {
 
-constexpr int SourceWidth = 640;
-constexpr int SourceHeight = 480;
-constexpr std::size_t SourcePixels = static_cast<std::size_t>(SourceWidth) * SourceHeight;
+// The frames as the device renders them (640 x 480 R5G6B5 unless a high-definition rendering).
+int SourceWidth() { return CurrentFrameLayout().width; }
+int SourceHeight() { return CurrentFrameLayout().height; }
+std::size_t SourcePixels() { return static_cast<std::size_t>(SourceWidth()) * SourceHeight(); }
+std::size_t SourcePixelBytes() { return CurrentFrameLayout().trueColour ? 4 : 2; }
 // Frames waiting for the video pipe: enough to ride out an encoder hiccup, little memory.
 constexpr std::size_t QueuedFrames = 4;
 constexpr int SoundFd = 3;
@@ -84,7 +88,8 @@ class PipeFeeder {
 
  private:
   void Run() {
-    std::vector<std::uint8_t> rgb(video_ ? SourcePixels * 3 : 0);
+    std::vector<std::uint8_t> rgb(video_ ? SourcePixels() * 3 : 0);
+    const bool trueColour = CurrentFrameLayout().trueColour;
     for (;;) {
       std::vector<std::uint8_t> block;
       {
@@ -98,7 +103,14 @@ class PipeFeeder {
       std::size_t size = block.size();
       if (video_) {
         const auto* pixels = reinterpret_cast<const std::uint16_t*>(block.data());
-        for (std::size_t i = 0; i < SourcePixels; ++i) {
+        const auto* words = reinterpret_cast<const std::uint32_t*>(block.data());
+        for (std::size_t i = 0; i < rgb.size() / 3; ++i) {
+          if (trueColour) {
+            rgb[i * 3 + 0] = static_cast<std::uint8_t>(words[i] >> 16);
+            rgb[i * 3 + 1] = static_cast<std::uint8_t>(words[i] >> 8);
+            rgb[i * 3 + 2] = static_cast<std::uint8_t>(words[i]);
+            continue;
+          }
           rgb[i * 3 + 0] = Widen5(pixels[i] >> 11);
           rgb[i * 3 + 1] = Widen6((pixels[i] >> 5) & 0x3F);
           rgb[i * 3 + 2] = Widen5(pixels[i] & 0x1F);
@@ -265,13 +277,13 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings, const st
   const bool matroska = IsMatroska(settings.output);
   std::vector<std::string> a = {FfmpegProgram(), "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
                                 "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                "-s", std::to_string(SourceWidth) + "x" + std::to_string(SourceHeight),
+                                "-s", std::to_string(SourceWidth()) + "x" + std::to_string(SourceHeight()),
                                 "-framerate", std::to_string(settings.fps), "-i", "pipe:0",
                                 "-f", "s16le", "-ar", "48000", "-ac", "2", "-i", "pipe:" + std::to_string(SoundFd),
                                 "-map", "0:v", "-map", "1:a"};
-  if (settings.width != SourceWidth || settings.height != SourceHeight) {
-    const bool multiple = settings.width % SourceWidth == 0 && settings.height % SourceHeight == 0 &&
-                          settings.width / SourceWidth == settings.height / SourceHeight;
+  if (settings.width != SourceWidth() || settings.height != SourceHeight()) {
+    const bool multiple = settings.width % SourceWidth() == 0 && settings.height % SourceHeight() == 0 &&
+                          settings.width / SourceWidth() == settings.height / SourceHeight();
     // Nearest neighbour at a whole multiple repeats each pixel; other sizes keep 4:3 with bars.
     const std::string filter = multiple ? "scale=" + w + ":" + h + ":flags=neighbor"
                                         : "scale=" + w + ":" + h +
@@ -356,7 +368,7 @@ bool OpenVideo(const VideoSettings& settings, std::string* error) {
 bool WriteVideoFrame(const std::uint16_t* rgb565, std::string* error) {
   VideoState& s = State();
   if (s.ffmpeg < 0 || s.failed) return false;
-  if (s.pictures.Push(rgb565, SourcePixels * sizeof *rgb565)) return true;
+  if (s.pictures.Push(rgb565, SourcePixels() * SourcePixelBytes())) return true;
   s.failed = true;
   EndFfmpeg(s);
   *error = Stopped(s);

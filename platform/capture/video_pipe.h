@@ -43,7 +43,7 @@ std::string FfmpegProgram();
 
 // Starts ffmpeg; false with a message when it is missing or cannot be started.
 bool OpenVideo(const VideoSettings& settings, std::string* error);
-// Queue one 640 x 480 R5G6B5 frame, or interleaved stereo samples of the frames queued. False
+// Queue one frame in platform::CurrentFrameLayout() (640 x 480 R5G6B5 by default), or interleaved stereo samples of the frames queued. False
 // with "ffmpeg stopped after N frames (status S)" once ffmpeg no longer takes them.
 bool WriteVideoFrame(const std::uint16_t* rgb565, std::string* error);
 bool WriteVideoSound(const std::int16_t* samples, std::size_t frames, std::string* error);

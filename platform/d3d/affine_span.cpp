@@ -3,7 +3,10 @@
 #include "platform/d3d/sampler.h"
 #include "platform/d3d/span_kernels.h"
 
-void ShadeAffineSpanPortable(const AffineSpan& span) {
+namespace {
+
+template <class Pixel>
+void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const std::uint32_t sModulus = TexelModulus(span.texture->width(), span.texture->powerOfTwo());
   const std::uint32_t tModulus = TexelModulus(span.texture->height(), span.texture->powerOfTwo());
   std::uint32_t s = span.s, t = span.t;
@@ -11,11 +14,16 @@ void ShadeAffineSpanPortable(const AffineSpan& span) {
     if (span.colourKey && KeyedTexel(*span.texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t))) continue;
     std::uint32_t texel = SampleBilinear(*span.texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t));
     std::uint32_t colour = AddSaturated(Modulate(texel, span.diffuse), span.specular);
-    if (span.additive) colour = AddSaturated(WidenRgb565(span.target[i]), colour);
-    span.target[i] = NarrowColour(colour);
+    StoreColour(span.target + i, colour, span.additive);
   }
 }
+
+}  // namespace
+
+void ShadeAffineSpanPortable(const AffineSpan& span) { ShadeSpan(span); }
+void ShadeAffineSpanPortable(const TrueColourAffineSpan& span) { ShadeSpan(span); }
 
 bool AffineSpanHasSimd() { return ActiveSpanKernels.wide; }
 
 void ShadeAffineSpan(const AffineSpan& span) { ActiveSpanKernels.affineSpan(span); }
+void ShadeAffineSpan(const TrueColourAffineSpan& span) { ActiveSpanKernels.trueColourAffineSpan(span); }

@@ -9,8 +9,9 @@
 
 #include "platform/d3d/texture.h"
 
-struct AffineSpan {
-  std::uint16_t* target;  // first pixel of the span
+template <class Pixel>
+struct BasicAffineSpan {
+  Pixel* target;  // first pixel of the span
   int count;
   // 16.16 texel position of the first pixel (half-texel taken off) and its step per pixel: modulo
   // 2^32 on power-of-two sizes, else in [0, size << 16).
@@ -26,9 +27,15 @@ struct AffineSpan {
   const std::uint8_t* liveBlocks = nullptr;
 };
 
+// R5G6B5 frames; true-colour frames (0x00RRGGBB pixels, no truncation).
+using AffineSpan = BasicAffineSpan<std::uint16_t>;
+using TrueColourAffineSpan = BasicAffineSpan<std::uint32_t>;
+
 // Through the loop in use (span_kernels.h).
 void ShadeAffineSpan(const AffineSpan& span);
-// The plain loop: the reference, and the loop of processors without a wide one.
+void ShadeAffineSpan(const TrueColourAffineSpan& span);
+// The plain loops: the reference, and the loops of processors without a wide one.
 void ShadeAffineSpanPortable(const AffineSpan& span);
+void ShadeAffineSpanPortable(const TrueColourAffineSpan& span);
 // True when the loop in use is a wide one.
 bool AffineSpanHasSimd();

@@ -1,5 +1,5 @@
-// The AVX2 loop of screen quads (span_kernels.h): ShadeAffineSpanPortable eight pixels a step,
-// leaving out steps that sample only dead blocks.
+// The AVX2 loops of screen quads (span_kernels.h): ShadeAffineSpanPortable eight pixels a step,
+// leaving out steps that sample only dead blocks, into R5G6B5 or true-colour frames.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -24,7 +24,8 @@ __attribute__((target("avx2"))) inline __m256i StepLanes(__m256i s, __m256i step
 }
 
 // True when eight pixels from position (s, t) on, stepping (ds, dt), sample only dead blocks.
-bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
+template <class Pixel>
+bool EightPixelsDead(const BasicAffineSpan<Pixel>& span, std::uint32_t s, std::uint32_t t) {
   std::int32_t iA = static_cast<std::int32_t>(s) >> 16, iB = static_cast<std::int32_t>(s + 7 * span.ds) >> 16;
   std::int32_t jA = static_cast<std::int32_t>(t) >> 16, jB = static_cast<std::int32_t>(t + 7 * span.dt) >> 16;
   std::int32_t iMin = std::min(iA, iB), iMax = std::max(iA, iB) + 1;
@@ -41,13 +42,13 @@ bool EightPixelsDead(const AffineSpan& span, std::uint32_t s, std::uint32_t t) {
   return true;
 }
 
-}  // namespace
-
-__attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span) {
+template <class Pixel>
+__attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
+  constexpr bool trueColour = sizeof(Pixel) == 4;
   // Everything the loop reads is held in locals (see TexelGrid).
   const TexelGrid grid(*span.texture);
   const bool additive = span.additive, colourKey = span.colourKey, skipDead = span.liveBlocks != nullptr;
-  std::uint16_t* const targets = span.target;
+  Pixel* const targets = span.target;
   const int count = span.count;
   std::uint32_t d = span.diffuse;
   const __m256i diffuse = _mm256_set1_epi64x(static_cast<long long>(
@@ -80,31 +81,43 @@ __attribute__((target("avx2"))) void ShadeAffineSpanAvx2(const AffineSpan& span)
     low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
     high = _mm256_srli_epi16(_mm256_mullo_epi16(high, diffuse), 8);
     __m256i colour = _mm256_adds_epu8(_mm256_packus_epi16(low, high), specular);
-    std::uint16_t* target = targets + i;
-    __m128i existing = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
-    if (additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
-    __m128i out = Narrow565(colour);
-    if (colourKey) {
-      __m256i keyed16 = _mm256_permute4x64_epi64(_mm256_packs_epi32(keyed, _mm256_setzero_si256()), 0x08);
-      out = _mm_blendv_epi8(out, existing, _mm256_castsi256_si128(keyed16));
+    Pixel* target = targets + i;
+    if constexpr (trueColour) {
+      __m256i existing = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target));
+      if (additive) colour = _mm256_adds_epu8(colour, existing);
+      if (colourKey) colour = _mm256_blendv_epi8(colour, existing, keyed);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), colour);
+    } else {
+      __m128i existing = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+      if (additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
+      __m128i out = Narrow565(colour);
+      if (colourKey) {
+        __m256i keyed16 = _mm256_permute4x64_epi64(_mm256_packs_epi32(keyed, _mm256_setzero_si256()), 0x08);
+        out = _mm_blendv_epi8(out, existing, _mm256_castsi256_si128(keyed16));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(target), out);
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), out);
   }
   if (i < span.count) {
     // The last few pixels as a full step through a scratch copy.
-    std::uint16_t scratch[8] = {};
+    Pixel scratch[8] = {};
     int rest = span.count - i;
     std::copy_n(span.target + i, rest, scratch);
-    AffineSpan last = span;
+    BasicAffineSpan<Pixel> last = span;
     last.target = scratch;
     last.count = 8;
     last.s = sFirst;
     last.t = tFirst;
     last.liveBlocks = nullptr;
-    ShadeAffineSpanAvx2(last);
+    ShadeSpan(last);
     std::copy_n(scratch, rest, span.target + i);
   }
 }
+
+}  // namespace
+
+void ShadeAffineSpanAvx2(const AffineSpan& span) { ShadeSpan(span); }
+void ShadeAffineSpanAvx2(const TrueColourAffineSpan& span) { ShadeSpan(span); }
 
 bool ProcessorHasAvx2() {
   __builtin_cpu_init();  // may run before the compiler's own start-up check

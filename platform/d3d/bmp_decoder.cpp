@@ -55,9 +55,11 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, BmpImage& image, std:
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
   image.pixels.assign(static_cast<std::size_t>(width * height), 0);
+  image.colours.assign(static_cast<std::size_t>(width * height), 0);
   for (std::int64_t row = 0; row < height; ++row) {
     const std::uint8_t* source = data + pixelOffset + stride * (topDown ? row : height - 1 - row);
     std::uint16_t* target = image.pixels.data() + row * width;
+    std::uint32_t* colours = image.colours.data() + row * width;
     for (std::int64_t x = 0; x < width; ++x) {
       const std::uint8_t* bgr = source + 3 * x;
       if (bits == 8) {
@@ -65,6 +67,7 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, BmpImage& image, std:
         bgr = palette + 4 * source[x];
       }
       target[x] = NarrowRgb888(bgr[2], bgr[1], bgr[0]);
+      colours[x] = static_cast<std::uint32_t>(bgr[2]) << 16 | bgr[1] << 8 | bgr[0];
     }
   }
   return true;

@@ -10,6 +10,7 @@
 struct BmpImage {
   int width = 0, height = 0;
   std::vector<std::uint16_t> pixels;  // rows packed, top row first
+  std::vector<std::uint32_t> colours; // the same as 0x00RRGGBB, all 8 bits kept (true colour)
 };
 
 // False with the fault in words ("truncated pixel data", ...) when the block is not such a BMP.

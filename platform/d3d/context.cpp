@@ -9,6 +9,7 @@
 #include "platform/d3d/debug_font.h"
 #include "platform/d3d/presenter.h"
 #include "platform/d3d/software_device.h"
+#include "platform/win32/platform_mode.h"
 
 namespace {
 
@@ -102,8 +103,16 @@ HRESULT D3DXCreateContextEx(DWORD /*deviceIndex*/, DWORD /*flags*/, HWND /*windo
     return D3DXERR_INVALIDPARAMETER;
   }
   DestroyContext();
-  if (!OpenPresenter(state.presenterFailure)) return D3DXERR_NODIRECTDRAWAVAILABLE;
+  // The rendering is chosen before the presenter opens, which shows frames of its size.
   SoftwareDevice& device = SoftwareDevice::Instance();
+  const platform::PlatformMode& mode = platform::Mode();
+  device.Configure(mode.renderScale, mode.colourBits == 32);
+  Texture& shown = Objects().shownFrame;
+  if (shown.scale() != device.scale() || shown.trueColour() != device.trueColour()) {
+    shown = Texture(SoftwareDevice::kWidth, SoftwareDevice::kHeight, device.scale(), device.trueColour());
+    shown.SetScale(device.scale());
+  }
+  if (!OpenPresenter(state.presenterFailure)) return D3DXERR_NODIRECTDRAWAVAILABLE;
   device.Reset();
   *device.transform(D3DTRANSFORMSTATE_PROJECTION) = StartupProjection();
   state.alive = true;
@@ -156,18 +165,30 @@ HRESULT ID3DXContext::Clear(DWORD flags) {
 }
 
 HRESULT ID3DXContext::UpdateFrame(DWORD /*flags*/) {
-  const std::uint16_t* frame = SoftwareDevice::Instance().backBuffer().pixels();
-  std::copy_n(frame, SoftwareDevice::kWidth * SoftwareDevice::kHeight, Objects().shownFrame.pixels());
-  PresentFrame(frame);
+  SoftwareDevice& device = SoftwareDevice::Instance();
+  const std::size_t count = static_cast<std::size_t>(device.frameWidth()) * device.frameHeight();
+  Texture& frame = device.backBuffer();
+  if (device.trueColour()) {
+    std::copy_n(frame.widened(), count, Objects().shownFrame.widened());
+    // True-colour frames travel as their 32-bit words (platform::CurrentFrameLayout).
+    PresentFrame(reinterpret_cast<const std::uint16_t*>(frame.widened()));
+  } else {
+    std::copy_n(frame.pixels(), count, Objects().shownFrame.pixels());
+    PresentFrame(frame.pixels());
+  }
   return S_OK;
 }
 
 HRESULT ID3DXContext::DrawDebugText(float x, float y, D3DCOLOR colour, const char* text) {
   if (!text) return D3DXERR_INVALIDPARAMETER;
-  Texture& target = SoftwareDevice::Instance().backBuffer();
-  DrawFontText(target.pixels(), target.width(), target.height(),
-               static_cast<int>(x * static_cast<float>(target.width())),
-               static_cast<int>(y * static_cast<float>(target.height())), colour, text);
+  SoftwareDevice& device = SoftwareDevice::Instance();
+  Texture& target = device.backBuffer();
+  // Placed in screen pixels, then drawn at the frame's scale so the text keeps its size.
+  const int scale = device.scale();
+  const FontTarget font{device.trueColour() ? nullptr : target.pixels(),
+                        device.trueColour() ? target.widened() : nullptr, target.width(), target.height(), scale};
+  DrawFontText(font, static_cast<int>(x * static_cast<float>(SoftwareDevice::kWidth)) * scale,
+               static_cast<int>(y * static_cast<float>(SoftwareDevice::kHeight)) * scale, colour, text);
   return S_OK;
 }
 

@@ -109,17 +109,27 @@ constexpr std::uint8_t kGlyphs[95][kGlyphRows] = {
 
 void DrawFontText(std::uint16_t* pixels, int width, int height, int x, int y, D3DCOLOR colour,
                   const char* text) {
-  std::uint16_t value = NarrowRgb888((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+  DrawFontText({pixels, nullptr, width, height, 1}, x, y, colour, text);
+}
+
+void DrawFontText(const FontTarget& target, int x, int y, D3DCOLOR colour, const char* text) {
+  const std::uint16_t value = NarrowRgb888((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+  const int n = target.scale;
   for (int cell = 0; text[cell] != '\0'; ++cell) {
     unsigned char c = static_cast<unsigned char>(text[cell]);
     const std::uint8_t* glyph = kGlyphs[(c >= 32 && c < 127 ? c : '?') - 32];
-    for (int row = 0; row < kGlyphRows; ++row) {
-      int py = y + row;
-      if (py < 0 || py >= height) continue;
-      for (int column = 0; column < kGlyphColumns; ++column) {
-        int px = x + cell * kCell + column;
-        if (px >= 0 && px < width && (glyph[row] >> (kGlyphColumns - 1 - column) & 1))
-          pixels[py * width + px] = value;
+    for (int row = 0; row < kGlyphRows * n; ++row) {
+      const int py = y + row;
+      if (py < 0 || py >= target.height) continue;
+      for (int column = 0; column < kGlyphColumns * n; ++column) {
+        const int px = x + cell * kCell * n + column;
+        if (px < 0 || px >= target.width || !(glyph[row / n] >> (kGlyphColumns - 1 - column / n) & 1)) continue;
+        const std::size_t i = static_cast<std::size_t>(py) * target.width + px;
+        if (target.trueColour) {
+          target.trueColour[i] = colour & 0xFFFFFF;
+        } else {
+          target.pixels[i] = value;
+        }
       }
     }
   }

@@ -10,3 +10,12 @@
 // are written, in colour, and whatever falls outside the picture is left out.
 void DrawFontText(std::uint16_t* pixels, int width, int height, int x, int y, D3DCOLOR colour,
                   const char* text);
+
+// A picture to draw text into: R5G6B5 pixels or, when set, true-colour ones; every glyph pixel
+// becomes scale x scale pixels.
+struct FontTarget {
+  std::uint16_t* pixels;
+  std::uint32_t* trueColour;
+  int width, height, scale;
+};
+void DrawFontText(const FontTarget& target, int x, int y, D3DCOLOR colour, const char* text);

@@ -3,8 +3,11 @@
 #include "platform/d3d/sampler.h"
 #include "platform/d3d/span_kernels.h"
 
-void ShadeGeneralSpanPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target) {
-  std::uint16_t* row = target.colour + span.y * target.width;
+namespace {
+
+template <class Pixel>
+void ShadeSpan(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target, Pixel* frame) {
+  Pixel* row = frame + span.y * target.width;
   std::uint16_t* depthRow = target.depth + span.y * target.width;
   const Texture* texture = settings.texture;
   for (int x = span.xFirst; x < span.xEnd; ++x) {
@@ -31,6 +34,21 @@ void ShadeGeneralSpanPortable(const SpanInput& span, const DrawSettings& setting
   }
 }
 
+}  // namespace
+
+void ShadeGeneralSpanPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target) {
+  ShadeSpan(span, settings, target, target.colour);
+}
+
+void ShadeGeneralSpanTrueColourPortable(const SpanInput& span, const DrawSettings& settings,
+                                        const RenderTarget& target) {
+  ShadeSpan(span, settings, target, target.trueColour);
+}
+
 void ShadeGeneralSpan(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target) {
-  ActiveSpanKernels.generalSpan(span, settings, target);
+  if (target.trueColour) {
+    ActiveSpanKernels.trueColourGeneralSpan(span, settings, target);
+  } else {
+    ActiveSpanKernels.generalSpan(span, settings, target);
+  }
 }

@@ -7,10 +7,11 @@
 #include "platform/d3d/pixel_pipeline.h"
 #include "platform/d3d/sampler.h"
 
-// Through the loop in use (span_kernels.h).
+// Through the loop in use (span_kernels.h), into target.colour, or target.trueColour when set.
 void ShadeGeneralSpan(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
-// The plain loop: the reference, and the loop of processors without a wide one.
+// The plain loops: the reference, and the loops of processors without a wide one.
 void ShadeGeneralSpanPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
+void ShadeGeneralSpanTrueColourPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
 
 // What a pixel's position decides; the rest of its shading follows from these. Both loops finish
 // pixels with FinishPixel.
@@ -21,7 +22,8 @@ struct PixelValues {
 };
 
 // A pixel that passed the depth test: key, sample, modulate, specular, blend, store.
-inline void FinishPixel(const DrawSettings& settings, std::uint16_t* pixel, std::uint16_t* depth,
+template <class Pixel>
+inline void FinishPixel(const DrawSettings& settings, Pixel* pixel, std::uint16_t* depth,
                         const PixelValues& p) {
   std::uint32_t colour = p.diffuse;
   if (const Texture* texture = settings.texture) {

@@ -1,4 +1,5 @@
-// The AVX2 loop of lit-mesh spans (span_kernels.h): ShadeGeneralSpanPortable eight pixels a step.
+// The AVX2 loops of lit-mesh spans (span_kernels.h): ShadeGeneralSpanPortable eight pixels a step,
+// into R5G6B5 or true-colour frames.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -48,11 +49,11 @@ __attribute__((target("avx2"))) inline __m256i Join(__m128i low, __m128i high) {
   return _mm256_set_m128i(high, low);
 }
 
-}  // namespace
-
-__attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings,
-                                                          const RenderTarget& target) {
-  std::uint16_t* row = target.colour + span.y * target.width;
+template <class Pixel>
+__attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const DrawSettings& settings,
+                                               const RenderTarget& target, Pixel* frame) {
+  constexpr bool trueColour = sizeof(Pixel) == 4;
+  Pixel* row = frame + span.y * target.width;
   std::uint16_t* depthRow = target.depth + span.y * target.width;
   const Texture* texture = settings.texture;
   const TexelGrid grid = texture ? TexelGrid(*texture) : TexelGrid();
@@ -128,17 +129,36 @@ __attribute__((target("avx2"))) void ShadeGeneralSpanAvx2(const SpanInput& span,
       colour = _mm256_packus_epi16(low, high);
     }
     if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
-    if (settings.additive) {
-      alignas(16) std::uint16_t existing[8] = {};
-      std::copy_n(row + first, count, existing);
-      colour = _mm256_adds_epu8(colour, Widen565(_mm_load_si128(reinterpret_cast<const __m128i*>(existing))));
+    alignas(32) Pixel out[8];
+    if constexpr (trueColour) {
+      if (settings.additive) {
+        alignas(32) std::uint32_t existing[8] = {};
+        std::copy_n(row + first, count, existing);
+        colour = _mm256_adds_epu8(colour, _mm256_load_si256(reinterpret_cast<const __m256i*>(existing)));
+      }
+      _mm256_store_si256(reinterpret_cast<__m256i*>(out), colour);
+    } else {
+      if (settings.additive) {
+        alignas(16) std::uint16_t existing[8] = {};
+        std::copy_n(row + first, count, existing);
+        colour = _mm256_adds_epu8(colour, Widen565(_mm_load_si128(reinterpret_cast<const __m128i*>(existing))));
+      }
+      _mm_store_si128(reinterpret_cast<__m128i*>(out), Narrow565(colour));
     }
-    alignas(16) std::uint16_t out[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(out), Narrow565(colour));
     for (int k = 0; k < count; ++k) {
       if (!visible[k]) continue;
       row[first + k] = out[k];
       if (settings.depthWrite) depthRow[first + k] = depth[k];
     }
   }
+}
+
+}  // namespace
+
+void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target) {
+  ShadeSpan(span, settings, target, target.colour);
+}
+
+void ShadeGeneralSpanTrueColourAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target) {
+  ShadeSpan(span, settings, target, target.trueColour);
 }

@@ -21,14 +21,19 @@ std::uint32_t SpanPosition(std::int64_t s, int size, bool powerOfTwo) {
 
 void SpanShader::Shade(const SpanInput& span) const {
   if (span.affine && span.flatColour && !settings_.depthTest) {
-    ShadeAffineFlat(span);
+    const std::ptrdiff_t row = std::ptrdiff_t{span.y} * target_.width;
+    if (target_.trueColour) {
+      ShadeAffineFlat(span, target_.trueColour + row);
+    } else {
+      ShadeAffineFlat(span, target_.colour + row);
+    }
   } else {
     ShadeGeneralSpan(span, settings_, target_);
   }
 }
 
-void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
-  std::uint16_t* row = target_.colour + span.y * target_.width;
+template <class Pixel>
+void SpanShader::ShadeAffineFlat(const SpanInput& span, Pixel* row) const {
   std::uint32_t diffuse = PackColour(span.diffuse);
   std::uint32_t specular = settings_.specular ? PackColour(span.specular) : 0;
   const Texture* texture = settings_.texture;
@@ -45,7 +50,7 @@ void SpanShader::ShadeAffineFlat(const SpanInput& span) const {
   std::int64_t ds = std::llround(span.attributes[0].dx * w * 65536.0);
   std::int64_t dt = std::llround(span.attributes[1].dx * h * 65536.0);
   bool p2 = texture->powerOfTwo();
-  ShadeAffineSpan({row + span.xFirst, span.xEnd - span.xFirst, SpanPosition(s0, w, p2), SpanPosition(t0, h, p2),
+  ShadeAffineSpan(BasicAffineSpan<Pixel>{row + span.xFirst, span.xEnd - span.xFirst, SpanPosition(s0, w, p2), SpanPosition(t0, h, p2),
                    SpanPosition(ds, w, p2), SpanPosition(dt, h, p2), texture, diffuse, specular, settings_.additive,
                    settings_.colourKey,
                    specular == 0 && diffuse == settings_.liveDiffuse ? settings_.liveBlocks : nullptr});

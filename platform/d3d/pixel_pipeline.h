@@ -28,7 +28,8 @@ class SpanShader {
   void Shade(const SpanInput& span) const;
 
  private:
-  void ShadeAffineFlat(const SpanInput& span) const;
+  template <class Pixel>
+  void ShadeAffineFlat(const SpanInput& span, Pixel* row) const;
 
   const DrawSettings& settings_;
   const RenderTarget& target_;

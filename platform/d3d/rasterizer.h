@@ -1,7 +1,7 @@
 // Triangle rasterizer of the software device: the top-left fill rule with pixel centres at integer
 // coordinates, 8 bits of sub-pixel precision, perspective-correct Gouraud colours and texture
 // coordinates, bilinear wrapped sampling, modulate and specular add, additive or no blending into
-// the R5G6B5 frame, 16-bit LESSEQUAL depth and source colour keys.
+// the R5G6B5 frame (or a true-colour one), 16-bit LESSEQUAL depth and source colour keys.
 //
 // A batch is built on the demo's thread (vertices already in screen space, guard-band clipped),
 // then rasterized by the worker pool in bands of rows. Every pixel's value depends only on the
@@ -38,9 +38,10 @@ struct DrawSettings {
 };
 
 struct RenderTarget {
-  std::uint16_t* colour;  // 640 x 480, rows packed
+  std::uint16_t* colour;  // R5G6B5 frame, rows packed (unused in true colour)
   std::uint16_t* depth;
-  int width, height;
+  int width, height;      // 640 x 480 times the rendering's scale
+  std::uint32_t* trueColour = nullptr;  // set: the frame is 0x00RRGGBB pixels, drawn without truncation
 };
 
 class TriangleBatch {

@@ -102,9 +102,16 @@ inline std::uint16_t DepthValue(double z) {
   return static_cast<std::uint16_t>(z * 65535.0);
 }
 
-inline void StoreColour(std::uint16_t* pixel, std::uint32_t colour, bool additive) {
-  if (additive) colour = AddSaturated(WidenRgb565(*pixel), colour);
-  *pixel = NarrowColour(colour);
+// Frame pixels: R5G6B5 words, or 0x00RRGGBB words in true colour (no truncation).
+inline std::uint32_t LoadPixel(const std::uint16_t* pixel) { return WidenRgb565(*pixel); }
+inline std::uint32_t LoadPixel(const std::uint32_t* pixel) { return *pixel; }
+inline void PutPixel(std::uint16_t* pixel, std::uint32_t colour) { *pixel = NarrowColour(colour); }
+inline void PutPixel(std::uint32_t* pixel, std::uint32_t colour) { *pixel = colour; }
+
+template <class Pixel>
+inline void StoreColour(Pixel* pixel, std::uint32_t colour, bool additive) {
+  if (additive) colour = AddSaturated(LoadPixel(pixel), colour);
+  PutPixel(pixel, colour);
 }
 
 inline bool KeyedTexel(const Texture& texture, std::int32_t s, std::int32_t t) {

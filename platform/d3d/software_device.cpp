@@ -16,8 +16,9 @@ void UnpackColour(D3DCOLOR colour, float q, float* rgb) {
   rgb[2] = static_cast<float>(colour & 0xFF) * q;
 }
 
-ScreenVertex FromTransformed(const D3DTLVERTEX& t) {
-  ScreenVertex v{t.sx, t.sy, t.sz, t.rhw, {}};
+// scale: the frame's pixels per screen pixel (1 keeps the coordinates exactly).
+ScreenVertex FromTransformed(const D3DTLVERTEX& t, float scale) {
+  ScreenVertex v{t.sx * scale, t.sy * scale, t.sz, t.rhw, {}};
   v.attributes[0] = t.tu * t.rhw;
   v.attributes[1] = t.tv * t.rhw;
   UnpackColour(t.color, t.rhw, v.attributes + 2);
@@ -34,6 +35,16 @@ SoftwareDevice::SoftwareDevice() : backBuffer_(kWidth, kHeight), depth_(kWidth *
 SoftwareDevice& SoftwareDevice::Instance() {
   static SoftwareDevice device;
   return device;
+}
+
+void SoftwareDevice::Configure(int scale, bool trueColour) {
+  scale = std::clamp(scale, 1, Texture::kMaxScale);
+  if (scale == scale_ && trueColour == trueColour_) return;
+  scale_ = scale;
+  trueColour_ = trueColour;
+  backBuffer_ = Texture(kWidth, kHeight, scale, trueColour);
+  backBuffer_.SetScale(scale);
+  depth_.assign(static_cast<std::size_t>(frameWidth()) * frameHeight(), 0xFFFF);
 }
 
 void SoftwareDevice::Reset() {
@@ -92,7 +103,14 @@ D3DMATRIX* SoftwareDevice::transform(D3DTRANSFORMSTATETYPE state) {
 }
 
 void SoftwareDevice::Clear(DWORD flags) {
-  if (flags & D3DCLEAR_TARGET) std::fill_n(backBuffer_.pixels(), kWidth * kHeight, 0);
+  if (flags & D3DCLEAR_TARGET) {
+    const std::size_t count = static_cast<std::size_t>(frameWidth()) * frameHeight();
+    if (trueColour_) {
+      std::fill_n(backBuffer_.widened(), count, 0);
+    } else {
+      std::fill_n(backBuffer_.pixels(), count, 0);
+    }
+  }
   if (flags & D3DCLEAR_ZBUFFER) std::fill(depth_.begin(), depth_.end(), 0xFFFF);
 }
 
@@ -112,7 +130,8 @@ DrawSettings SoftwareDevice::settings() const {
 
 void SoftwareDevice::DrawTriangleStrip(const D3DTLVERTEX* vertices, DWORD count) {
   batch_.Clear();
-  for (DWORD i = 0; i < count; ++i) batch_.AddVertex(FromTransformed(vertices[i]));
+  const float scale = static_cast<float>(scale_);
+  for (DWORD i = 0; i < count; ++i) batch_.AddVertex(FromTransformed(vertices[i], scale));
   // Odd triangles of a strip run the other way round; swapping two keeps every winding alike.
   for (DWORD i = 2; i < count; ++i) {
     int a = static_cast<int>(i - 2), b = static_cast<int>(i - 1), c = static_cast<int>(i);
@@ -125,13 +144,18 @@ void SoftwareDevice::DrawTriangleStrip(const D3DTLVERTEX* vertices, DWORD count)
     FindLiveBlocks(*s.texture, s.liveDiffuse, liveBlocks_);
     s.liveBlocks = liveBlocks_.data();
   }
-  Rasterize(batch_, s, {backBuffer_.pixels(), depth_.data(), kWidth, kHeight});
+  Rasterize(batch_, s, renderTarget());
 }
 
 void SoftwareDevice::DrawIndexedTriangleList(const D3DLVERTEX* vertices, DWORD vertexCount,
                                              const WORD* indices, DWORD indexCount) {
   batch_.Clear();
   ClipTrianglesToScreen(vertices, vertexCount, indices, indexCount, projection_,
-                        static_cast<float>(kWidth), static_cast<float>(kHeight), batch_);
-  Rasterize(batch_, settings(), {backBuffer_.pixels(), depth_.data(), kWidth, kHeight});
+                        static_cast<float>(frameWidth()), static_cast<float>(frameHeight()), batch_);
+  Rasterize(batch_, settings(), renderTarget());
+}
+
+RenderTarget SoftwareDevice::renderTarget() {
+  return {backBuffer_.pixels(), depth_.data(), frameWidth(), frameHeight(),
+          trueColour_ ? backBuffer_.widened() : nullptr};
 }

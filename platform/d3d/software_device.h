@@ -3,7 +3,13 @@
 // strips, projected indexed triangle lists).
 //
 // One device exists for the whole process; each new context resets it to the context's defaults,
-// so interfaces handed out earlier stay valid. All calls come from the demo's thread; a draw runs
+// so interfaces handed out earlier stay valid.
+//
+// Rendering: the demo always speaks in the 640 x 480 screen space. At scale K the device draws it
+// at 640K x 480K: transformed vertices and the viewport are multiplied by K (a pixel's edges land
+// on the K-times grid, so the fill rule keeps its meaning), the depth buffer grows alike, and
+// textures that receive copies of the frame hold K-times the texels. In true colour the frame and
+// those copies keep 8 bits a channel. Scale 1 in 16 bits is the exact picture. All calls come from the demo's thread; a draw runs
 // on the worker pool and is finished when the call returns, so a texture written between two draws
 // is seen by the later one only.
 #pragma once
@@ -26,7 +32,16 @@ class SoftwareDevice {
 
   // Render states at their Direct3D 7 defaults, identity transforms, no texture, black frame.
   void Reset();
+  // Sets the rendering (scale 1 .. Texture::kMaxScale) for the contexts to come; the frame and
+  // the depth buffer take its size, textures made afterwards its colour depth.
+  void Configure(int scale, bool trueColour);
+  int scale() const { return scale_; }
+  bool trueColour() const { return trueColour_; }
+  int frameWidth() const { return kWidth * scale_; }
+  int frameHeight() const { return kHeight * scale_; }
 
+  // The frame: 640 x 480 logical, frameWidth() x frameHeight() stored; in true colour its
+  // widened() texels are the picture.
   Texture& backBuffer() { return backBuffer_; }
   std::uint16_t* depthBuffer() { return depth_.data(); }
 
@@ -45,8 +60,11 @@ class SoftwareDevice {
                                DWORD indexCount);
 
   DrawSettings settings() const;
+  RenderTarget renderTarget();
 
  private:
+  int scale_ = 1;
+  bool trueColour_ = false;
   Texture backBuffer_;
   std::vector<std::uint16_t> depth_;
   std::array<DWORD, kRenderStateCount> renderStates_{};

@@ -10,7 +10,8 @@ int NoBytes(std::uint8_t*, const std::uint8_t*, int) { return 0; }
 int NoBlocks(const std::uint8_t*, int, std::uint32_t*) { return 0; }
 
 constexpr SpanKernels PlainKernels = {false, ShadeAffineSpanPortable, ShadeGeneralSpanPortable,
-                                      NoTexels, NoBytes, NoBlocks};
+                                      NoTexels, NoBytes, NoBlocks,
+                                      ShadeAffineSpanPortable, ShadeGeneralSpanTrueColourPortable};
 
 // Chosen before main; until then the plain loops stand, which draw the same pixels.
 [[maybe_unused]] const bool StartUpChoice = SelectSpanKernels(true);
@@ -24,7 +25,8 @@ bool SelectSpanKernels([[maybe_unused]] bool wide) {
 #if KORVO_X86_KERNELS
   if (wide && ProcessorHasAvx2()) {
     ActiveSpanKernels = {true, ShadeAffineSpanAvx2, ShadeGeneralSpanAvx2, WidenTexelsAvx2,
-                         MaxBytesAvx2, BlockPairMaximaAvx2};
+                         MaxBytesAvx2, BlockPairMaximaAvx2,
+                         ShadeAffineSpanAvx2, ShadeGeneralSpanTrueColourAvx2};
   }
 #endif
   return ActiveSpanKernels.wide;

@@ -10,7 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 
-struct AffineSpan;
+template <class Pixel>
+struct BasicAffineSpan;
+using AffineSpan = BasicAffineSpan<std::uint16_t>;
+using TrueColourAffineSpan = BasicAffineSpan<std::uint32_t>;
 struct SpanInput;
 struct DrawSettings;
 struct RenderTarget;
@@ -24,6 +27,9 @@ struct SpanKernels {
   std::size_t (*widenTexels)(const std::uint16_t* pixels, std::uint32_t* widened, std::size_t count);
   int (*maxBytes)(std::uint8_t* into, const std::uint8_t* from, int count);  // into = max(into, from)
   int (*blockPairMaxima)(const std::uint8_t* down, int columns, std::uint32_t* blocks);
+  // The same span loops into true-colour frames.
+  void (*trueColourAffineSpan)(const TrueColourAffineSpan& span);
+  void (*trueColourGeneralSpan)(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
 };
 
 // The loops in use.
@@ -37,7 +43,9 @@ bool SelectSpanKernels(bool wide);
 // x86-64 builds only: the AVX2 loops (*_avx2.cpp), compiled with target attributes.
 bool ProcessorHasAvx2();
 void ShadeAffineSpanAvx2(const AffineSpan& span);
+void ShadeAffineSpanAvx2(const TrueColourAffineSpan& span);
 void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
+void ShadeGeneralSpanTrueColourAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
 std::size_t WidenTexelsAvx2(const std::uint16_t* pixels, std::uint32_t* widened, std::size_t count);
 int MaxBytesAvx2(std::uint8_t* into, const std::uint8_t* from, int count);
 int BlockPairMaximaAvx2(const std::uint8_t* down, int columns, std::uint32_t* blocks);

@@ -5,12 +5,51 @@
 
 #include "platform/d3d/span_kernels.h"
 
-Texture::Texture(int width, int height)
-    : width_(width),
+namespace {
+
+bool PowersOfTwo(int width, int height) { return (width & (width - 1)) == 0 && (height & (height - 1)) == 0; }
+
+}  // namespace
+
+Texture::Texture(int width, int height, int maxScale, bool trueColour)
+    : logicalWidth_(width),
+      logicalHeight_(height),
+      maxScale_(maxScale),
+      trueColour_(trueColour),
+      width_(width),
       height_(height),
-      powerOfTwo_((width & (width - 1)) == 0 && (height & (height - 1)) == 0),
-      pixels_(static_cast<std::size_t>(width) * height, 0),
-      widened_(static_cast<std::size_t>(width) * height, 0) {}
+      powerOfTwo_(PowersOfTwo(width, height)),
+      pixels_(static_cast<std::size_t>(width) * height * maxScale * maxScale, 0),
+      widened_(static_cast<std::size_t>(width) * height * maxScale * maxScale, 0) {}
+
+void Texture::SetScale(int scale) {
+  if (scale == scale_ || scale < 1 || scale > maxScale_) return;
+  const int oldWidth = width_, oldHeight = height_, oldScale = scale_;
+  const std::vector<std::uint16_t> oldPixels(pixels_.begin(), pixels_.begin() + std::ptrdiff_t{oldWidth} * oldHeight);
+  const std::vector<std::uint32_t> oldWidened(widened_.begin(), widened_.begin() + std::ptrdiff_t{oldWidth} * oldHeight);
+  scale_ = scale;
+  width_ = logicalWidth_ * scale;
+  height_ = logicalHeight_ * scale;
+  powerOfTwo_ = PowersOfTwo(width_, height_);
+  for (int y = 0; y < height_; ++y) {
+    const std::size_t from = static_cast<std::size_t>(y * oldScale / scale) * oldWidth;
+    for (int x = 0; x < width_; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * width_ + x, j = from + x * oldScale / scale;
+      pixels_[i] = oldPixels[j];
+      widened_[i] = oldWidened[j];
+    }
+  }
+  blockMaximaStale_ = true;
+}
+
+void Texture::Narrow(int firstRow, int lastRow) {
+  const std::size_t end = static_cast<std::size_t>(lastRow) * width_;
+  for (std::size_t i = static_cast<std::size_t>(firstRow) * width_; i < end; ++i) {
+    const std::uint32_t c = widened_[i];
+    pixels_[i] = NarrowRgb888((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+  }
+  blockMaximaStale_ = true;
+}
 
 void Texture::Widen(int firstRow, int lastRow) {
   const std::size_t first = static_cast<std::size_t>(firstRow) * width_, end = static_cast<std::size_t>(lastRow) * width_;

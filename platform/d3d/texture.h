@@ -3,7 +3,14 @@
 //
 // Texture pixels are written from the demo's thread between draws, followed by Widen; draws (on
 // the worker threads) only read them. Widening repeats each channel's high bits, so 0x1F and 0x3F
-// read back as 0xFF. The back buffer is never sampled, so its widened copy is not kept.
+// read back as 0xFF.
+//
+// High-definition renderings: a surface has a logical size (what the demo asks for and is told)
+// and a storage scale, the texels per logical texel along each side; the samplers read the stored
+// texels by normalised coordinates, so a texture that holds copies of a K-times frame keeps its
+// detail. Storage is allocated once for the largest scale the surface may take. A true-colour
+// surface keeps 8 bits a channel: its widened texels are the picture, written directly and
+// followed by Narrow, and pixels() holds what each texel would have been in 16 bits (for keys).
 #pragma once
 
 #include <cstdint>
@@ -25,19 +32,37 @@ inline std::uint16_t NarrowRgb888(std::uint32_t r, std::uint32_t g, std::uint32_
 class Texture {
  public:
   static constexpr int kMaxSize = 1024;
+  static constexpr int kMaxScale = 4;
 
-  Texture(int width, int height);
+  // width x height logical texels; storage for up to maxScale stored texels per logical one.
+  Texture(int width, int height, int maxScale = 1, bool trueColour = false);
 
+  // The stored texels: the logical size times scale().
   int width() const { return width_; }
   int height() const { return height_; }
+  int logicalWidth() const { return logicalWidth_; }
+  int logicalHeight() const { return logicalHeight_; }
+  int scale() const { return scale_; }
+  int maxScale() const { return maxScale_; }
+  bool trueColour() const { return trueColour_; }
   bool powerOfTwo() const { return powerOfTwo_; }
   const std::uint16_t* pixels() const { return pixels_.data(); }
   std::uint16_t* pixels() { return pixels_.data(); }
   const std::uint32_t* widened() const { return widened_.data(); }
+  std::uint32_t* widened() { return widened_.data(); }
+  // The whole allocation, for saving and restoring a surface as it is stored.
+  std::vector<std::uint16_t>& pixelStore() { return pixels_; }
+  std::vector<std::uint32_t>& widenedStore() { return widened_; }
+
+  // Changes the storage scale (1 .. maxScale()), keeping the picture: each new texel takes the
+  // old texel under it. Allocates nothing once the scale stays.
+  void SetScale(int scale);
 
   // Rewrites the widened copy of rows [firstRow, lastRow) after pixels() was written.
   void Widen(int firstRow, int lastRow);
   void Widen() { Widen(0, height_); }
+  // True colour: rewrites pixels() of rows [firstRow, lastRow) after widened() was written.
+  void Narrow(int firstRow, int lastRow);
 
   // Per 4 x 4 block, the largest value of each channel (0x00RRGGBB), rows of width / 4 blocks;
   // power-of-two textures of at least 4 x 4 only. Rebuilt on first use after Widen, on the
@@ -51,7 +76,9 @@ class Texture {
   DDCOLORKEY destinationKey{};
 
  private:
-  int width_, height_;
+  int logicalWidth_, logicalHeight_, maxScale_;
+  bool trueColour_;
+  int scale_ = 1, width_, height_;
   bool powerOfTwo_;
   std::vector<std::uint16_t> pixels_;
   std::vector<std::uint32_t> widened_;

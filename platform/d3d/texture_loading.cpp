@@ -1,4 +1,7 @@
-// D3DX texture creation and loading: every texture is R5G6B5, one level, any size up to 1024.
+// D3DX texture creation and loading: every texture is R5G6B5 to the demo, one level, any size up
+// to 1024. In a high-definition rendering (software_device.h) blank textures may take the frame's
+// scale, which a copy of the frame gives them; uploads and bitmaps keep their own size, and in
+// true colour bitmaps keep their 8-bit channels.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -7,6 +10,7 @@
 #include "platform/d3d/bmp_decoder.h"
 #include "platform/d3d/call_recorder.h"
 #include "platform/d3d/d3dx.h"
+#include "platform/d3d/software_device.h"
 #include "platform/d3d/texture.h"
 #include "platform/win32/resources.h"
 
@@ -28,18 +32,19 @@ void ReportTextureFault(int resourceId, const std::string& fault) {
 struct Span {
   LONG first, end;
 };
-Span Cover(const RECT* rect, bool horizontal, LONG size) {
-  if (!rect) return {0, size};
+// size and rect are logical; the span is in stored texels, scale to a logical one.
+Span Cover(const RECT* rect, bool horizontal, LONG size, LONG scale = 1) {
+  if (!rect) return {0, size * scale};
   LONG first = horizontal ? rect->left : rect->top, end = horizontal ? rect->right : rect->bottom;
-  return {std::clamp<LONG>(first, 0, size), std::clamp<LONG>(end, 0, size)};
+  return {std::clamp<LONG>(first, 0, size) * scale, std::clamp<LONG>(end, 0, size) * scale};
 }
 
+// The texture's texels are in place, both forms.
 HRESULT WrapTexture(Texture* texture, DWORD* width, DWORD* height, D3DX_SURFACEFORMAT* format,
                     IDirectDrawSurface7** surface, DWORD* mipMapCount) {
-  texture->Widen();
   *surface = new IDirectDrawSurface7(texture);
-  if (width) *width = static_cast<DWORD>(texture->width());
-  if (height) *height = static_cast<DWORD>(texture->height());
+  if (width) *width = static_cast<DWORD>(texture->logicalWidth());
+  if (height) *height = static_cast<DWORD>(texture->logicalHeight());
   if (format) *format = D3DX_SF_R5G6B5;
   if (mipMapCount) *mipMapCount = 1;
   return S_OK;
@@ -52,8 +57,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice7* device, DWORD* /*flags*/, DWORD* wid
                           IDirectDrawSurface7** texture, DWORD* mipMapCount) {
   if (!device || !texture) return D3DXERR_INVALIDPARAMETER;
   *texture = nullptr;
+  const SoftwareDevice& rendering = SoftwareDevice::Instance();
   auto* made = new Texture(static_cast<int>(ChosenSize(width ? *width : 0)),
-                           static_cast<int>(ChosenSize(height ? *height : 0)));
+                           static_cast<int>(ChosenSize(height ? *height : 0)), rendering.scale(),
+                           rendering.trueColour());
   return WrapTexture(made, width, height, format, texture, mipMapCount);
 }
 
@@ -81,8 +88,15 @@ HRESULT D3DXCreateTextureFromFile(IDirect3DDevice7* device, DWORD* /*flags*/, DW
     ReportTextureFault(id, "larger than 1024 x 1024");
     return D3DXERR_INVALIDPARAMETER;
   }
-  auto* made = new Texture(image.width, image.height);
-  std::copy(image.pixels.begin(), image.pixels.end(), made->pixels());
+  const bool trueColour = SoftwareDevice::Instance().trueColour();
+  auto* made = new Texture(image.width, image.height, 1, trueColour);
+  if (trueColour) {
+    std::copy(image.colours.begin(), image.colours.end(), made->widened());
+    made->Narrow(0, made->height());
+  } else {
+    std::copy(image.pixels.begin(), image.pixels.end(), made->pixels());
+    made->Widen();
+  }
   return WrapTexture(made, width, height, format, texture, mipMapCount);
 }
 
@@ -97,6 +111,7 @@ HRESULT D3DXLoadTextureFromMemory(IDirect3DDevice7* device, IDirectDrawSurface7*
   d3drec::Append(std::move(call));
   if (!d3drec::Rasterizing()) return S_OK;
   Texture& target = *texture->texture();
+  target.SetScale(1);  // an upload has the texture's own size
   Span columns = Cover(destination, true, target.width());
   Span rows = Cover(destination, false, target.height());
   LONG rowLength = columns.end - columns.first;
@@ -122,8 +137,12 @@ HRESULT D3DXLoadTextureFromSurface(IDirect3DDevice7* device, IDirectDrawSurface7
   if (!d3drec::Rasterizing()) return S_OK;
   const Texture& from = *source->texture();
   Texture& to = *texture->texture();
-  Span fromX = Cover(sourceRect, true, from.width()), fromY = Cover(sourceRect, false, from.height());
-  Span toX = Cover(destinationRect, true, to.width()), toY = Cover(destinationRect, false, to.height());
+  // A copy of a K-times frame keeps its detail where the texture can hold it.
+  to.SetScale(std::min(from.scale(), to.maxScale()));
+  Span fromX = Cover(sourceRect, true, from.logicalWidth(), from.scale());
+  Span fromY = Cover(sourceRect, false, from.logicalHeight(), from.scale());
+  Span toX = Cover(destinationRect, true, to.logicalWidth(), to.scale());
+  Span toY = Cover(destinationRect, false, to.logicalHeight(), to.scale());
   std::int64_t fromW = fromX.end - fromX.first, fromH = fromY.end - fromY.first;
   std::int64_t toW = toX.end - toX.first, toH = toY.end - toY.first;
   if (fromW <= 0 || fromH <= 0 || toW <= 0 || toH <= 0) return S_OK;
@@ -131,6 +150,18 @@ HRESULT D3DXLoadTextureFromSurface(IDirect3DDevice7* device, IDirectDrawSurface7
   // are the same on every row, so they are worked out once.
   std::vector<std::int64_t> columns(static_cast<std::size_t>(toW));
   for (std::int64_t x = 0; x < toW; ++x) columns[x] = fromX.first + (2 * x + 1) * fromW / (2 * toW);
+  if (from.trueColour()) {
+    for (std::int64_t y = 0; y < toH; ++y) {
+      std::int64_t sy = fromY.first + (2 * y + 1) * fromH / (2 * toH);
+      const std::uint32_t* row = from.widened() + sy * from.width();
+      std::uint32_t* out = to.widened() + (toY.first + y) * to.width() + toX.first;
+      for (std::int64_t x = 0; x < toW; ++x) out[x] = row[columns[x]];
+    }
+    to.Narrow(toY.first, toY.end);
+    // A 16-bit texture takes the copy as 16-bit values.
+    if (!to.trueColour()) to.Widen(toY.first, toY.end);
+    return S_OK;
+  }
   for (std::int64_t y = 0; y < toH; ++y) {
     std::int64_t sy = fromY.first + (2 * y + 1) * fromH / (2 * toH);
     const std::uint16_t* row = from.pixels() + sy * from.width();

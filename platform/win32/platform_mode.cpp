@@ -16,6 +16,17 @@ PlatformMode& Mode() {
   return mode;
 }
 
+FrameLayout CurrentFrameLayout() {
+  const int scale = Mode().renderScale;
+  return {640 * scale, 480 * scale, Mode().colourBits == 32};
+}
+
+std::string RenderingName() {
+  const FrameLayout layout = CurrentFrameLayout();
+  return std::to_string(layout.width) + "x" + std::to_string(layout.height) +
+         (layout.trueColour ? " 32-bit" : " 16-bit");
+}
+
 void SetFrameSink(FrameSink sink) { Sink() = std::move(sink); }
 
 const FrameSink& CurrentFrameSink() { return Sink(); }

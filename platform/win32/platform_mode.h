@@ -27,9 +27,22 @@ struct PlatformMode {
   std::string wavPath;       // Sound::Virtual: where the song as rendered is written; empty = nowhere
   // False while --start runs ahead unseen: frames are made but not shown in the window.
   bool presenting = true;
+  int renderScale = 1;   // --render-scale: the 640 x 480 screen drawn at this many times the pixels
+  int colourBits = 16;   // --colour: 16 (R5G6B5, the exact picture) or 32 (8 bits a channel)
 };
 
 PlatformMode& Mode();
+
+// What the presenter and the frame sink receive: 640 x 480 R5G6B5 words by default; at a render
+// scale K, 640K x 480K; with colourBits 32, 0x00RRGGBB 32-bit words (the sink's pointer then
+// addresses those words).
+struct FrameLayout {
+  int width, height;
+  bool trueColour;
+};
+FrameLayout CurrentFrameLayout();
+// "640x480 16-bit" or "1280x960 32-bit": the rendering in words, for the overlay and statistics.
+std::string RenderingName();
 
 // Called by the presenter with every finished frame (640 x 480 R5G6B5, rows packed), after it was
 // shown. Captures and tests install one; default none.
