@@ -46,7 +46,7 @@ struct CaptureState {
   std::FILE* frameList = nullptr;
   WavWriter wav;
   SoundWindow sound;
-  int framesRun = 0;
+  int framesRun = 0;         // the demo's frame number, 1 for the first (a restored run starts later)
   int written = 0;
   int lastPosition = 0;
   int stallPosition = -1;
@@ -287,13 +287,17 @@ bool BeginCapture(const CaptureSettings& settings) {
 bool CaptureFrame(const ShownFrame& frame) {
   CaptureState& s = State();
   if (s.failed) return false;
-  ++s.framesRun;
+  s.framesRun = static_cast<int>(std::llround(VirtualMilliseconds() * s.settings.fps / 1000.0)) + 1;
   if (!SongStillGoing(frame)) return false;
   s.lastPosition = frame.position;
   const bool inRange = frame.position >= s.settings.from && frame.position <= s.settings.to;
   if (inRange) {
     ++s.written;
-    if (!WritePicture(frame.pixels) || !KeepFrameSound() || (!Video() && !WriteListRow(frame))) return false;
+    // ffmpeg may wait for a frame's sound before it takes the next picture, so a video gets the
+    // sound first; a folder gets the picture first, so its list and sound never run ahead of it.
+    const bool ok = Video() ? KeepFrameSound() && WritePicture(frame.pixels)
+                            : WritePicture(frame.pixels) && KeepFrameSound() && WriteListRow(frame);
+    if (!ok) return false;
   }
   ReportProgress(s.framesRun, frame.position, std::min(s.settings.to + 1, s.settings.endPosition),
                  Video() ? VideoFramesTaken() : -1);

@@ -1,6 +1,7 @@
 #include "platform/capture/video_pipe.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,6 +21,7 @@
 #include <thread>
 
 #include "platform/win32/platform_mode.h"
+#include "platform/win32/stop_signal.h"
 
 extern char** environ;
 
@@ -35,6 +37,19 @@ std::size_t SourcePixelBytes() { return CurrentFrameLayout().trueColour ? 4 : 2;
 // Frames waiting for the video pipe: enough to ride out an encoder hiccup, little memory.
 constexpr std::size_t QueuedFrames = 4;
 constexpr int SoundFd = 3;
+// After a stop signal, an ffmpeg that takes nothing more for this long is given up.
+constexpr auto StuckAfterSignal = std::chrono::seconds(3);
+
+using Clock = std::chrono::steady_clock;
+
+// True once a stop signal came and `since` (when waiting began or the signal was seen) is long past.
+bool GiveUpWaiting(Clock::time_point& since) {
+  if (ReceivedStopSignal() == 0) {
+    since = Clock::now();
+    return false;
+  }
+  return Clock::now() - since > StuckAfterSignal;
+}
 
 std::uint8_t Widen5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
 std::uint8_t Widen6(unsigned v) { return static_cast<std::uint8_t>((v << 2) | (v >> 4)); }
@@ -48,15 +63,18 @@ class PipeFeeder {
     fd_ = fd;
     video_ = video;
     limit_ = queueLimit;
-    done_ = broken_ = false;
+    done_ = broken_ = ended_ = false;
     taken_ = 0;
     thread_ = std::thread([this] { Run(); });
   }
 
-  // False once the pipe is broken.
+  // False once the pipe is broken, or ffmpeg takes nothing for a while after a stop signal.
   bool Push(const void* data, std::size_t bytes) {
     std::unique_lock<std::mutex> lock(mutex_);
-    roomy_.wait(lock, [&] { return broken_ || queue_.size() < limit_; });
+    Clock::time_point since = Clock::now();
+    while (!roomy_.wait_for(lock, std::chrono::milliseconds(100), [&] { return broken_ || queue_.size() < limit_; })) {
+      if (GiveUpWaiting(since)) broken_ = true;
+    }
     if (broken_) return false;
     std::vector<std::uint8_t> block;
     if (!spare_.empty()) {
@@ -69,15 +87,19 @@ class PipeFeeder {
     return true;
   }
 
-  // Sends what is queued, closes the pipe and waits for the thread.
-  void Finish() {
-    if (!thread_.joinable()) return;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
+  // No more blocks: the thread sends what is queued and closes the pipe.
+  void EndInput() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_ = true;
     waiting_.notify_one();
-    thread_.join();
+  }
+  bool Ended() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ended_ || !thread_.joinable();
+  }
+  void Join() {
+    EndInput();
+    if (thread_.joinable()) thread_.join();
   }
 
   bool Broken() {
@@ -88,6 +110,11 @@ class PipeFeeder {
 
  private:
   void Run() {
+    // A pipe whose reader is gone answers EPIPE here rather than ending the program.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     std::vector<std::uint8_t> rgb(video_ ? SourcePixels() * 3 : 0);
     const bool trueColour = CurrentFrameLayout().trueColour;
     for (;;) {
@@ -132,6 +159,8 @@ class PipeFeeder {
     }
     close(fd_);
     fd_ = -1;
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
   }
 
   bool WriteAll(const std::uint8_t* bytes, std::size_t size) {
@@ -153,7 +182,7 @@ class PipeFeeder {
   std::condition_variable waiting_, roomy_;
   std::deque<std::vector<std::uint8_t>> queue_;
   std::vector<std::vector<std::uint8_t>> spare_;
-  bool done_ = false, broken_ = false;
+  bool done_ = false, broken_ = false, ended_ = false;
   std::atomic<int> taken_{0};
 };
 
@@ -201,17 +230,22 @@ bool HighPipe(int ends[2]) {
   return ends[0] >= 0 && ends[1] >= 0;
 }
 
-// Waits for ffmpeg; one that lingers after its input ended is given a few seconds, then killed.
-int WaitForFfmpeg(pid_t child, bool inputEnded) {
+// Waits for ffmpeg. One that lingers after a broken pipe is given a few seconds, one that a stop
+// signal finds stuck a few more, then it is killed.
+int WaitForFfmpeg(pid_t child, bool patient) {
   int raw = 0;
-  for (int waited = 0;; ++waited) {
-    const pid_t got = waitpid(child, &raw, inputEnded ? 0 : WNOHANG);
+  const Clock::time_point start = Clock::now();
+  Clock::time_point since = start;
+  for (bool killed = false;;) {
+    const pid_t got = waitpid(child, &raw, WNOHANG);
     if (got == child) break;
     if (got < 0 && errno != EINTR) return 1;
-    if (got == 0) {
-      if (waited == 500) kill(child, SIGKILL);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool stuck = patient ? GiveUpWaiting(since) : Clock::now() - start > std::chrono::seconds(5);
+    if (!killed && (stuck || (!patient && ReceivedStopSignal() != 0))) {
+      kill(child, SIGKILL);
+      killed = true;
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   if (WIFEXITED(raw)) return WEXITSTATUS(raw);
   if (WIFSIGNALED(raw)) return 128 + WTERMSIG(raw);
@@ -228,8 +262,19 @@ std::string Stopped(const VideoState& s) {
 void EndFfmpeg(VideoState& s) {
   if (s.ffmpeg < 0) return;
   if (s.failed) s.status = WaitForFfmpeg(s.ffmpeg, false);
-  s.pictures.Finish();
-  s.sound.Finish();
+  s.pictures.EndInput();
+  s.sound.EndInput();
+  Clock::time_point since = Clock::now();
+  while (!s.failed && !(s.pictures.Ended() && s.sound.Ended())) {
+    // A stuck ffmpeg holds the feeders in their writes; killing it lets them go.
+    if (GiveUpWaiting(since)) {
+      kill(s.ffmpeg, SIGKILL);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  s.pictures.Join();
+  s.sound.Join();
   if (!s.failed) s.status = WaitForFfmpeg(s.ffmpeg, true);
   s.ffmpeg = -1;
 }
@@ -278,8 +323,13 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& settings, const st
   std::vector<std::string> a = {FfmpegProgram(), "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
                                 "-f", "rawvideo", "-pix_fmt", "rgb24",
                                 "-s", std::to_string(SourceWidth()) + "x" + std::to_string(SourceHeight()),
-                                "-framerate", std::to_string(settings.fps), "-i", "pipe:0",
-                                "-f", "s16le", "-ar", "48000", "-ac", "2", "-i", "pipe:" + std::to_string(SoundFd),
+                                "-framerate", std::to_string(settings.fps), "-analyzeduration", "0",
+                                "-probesize", "32", "-i", "pipe:0",
+                                // Both inputs are described here: ffmpeg must not wait to read
+                                // ahead in one pipe before the demo can fill the other.
+                                "-f", "s16le", "-ar", "48000", "-ac", "2", "-analyzeduration", "0",
+                                "-probesize", "32", "-thread_queue_size", "64",
+                                "-i", "pipe:" + std::to_string(SoundFd),
                                 "-map", "0:v", "-map", "1:a"};
   if (settings.width != SourceWidth() || settings.height != SourceHeight()) {
     const bool multiple = settings.width % SourceWidth() == 0 && settings.height % SourceHeight() == 0 &&

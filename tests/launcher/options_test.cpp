@@ -28,9 +28,15 @@ TEST(Positions, HexAndSongRowForms) {
   EXPECT_EQ(launcher::ParsePosition("0x1430"), 0x1430);
   EXPECT_EQ(launcher::ParsePosition("12:0"), 0x0C00);
   EXPECT_EQ(launcher::ParsePosition("20:48"), 0x1430);
-  for (const char* bad : {"", "12", "0x", "0xZZ", "1:256", "a:b", "-1:0", "0x10000", "12:"}) {
+  EXPECT_EQ(launcher::ParsePosition("0x5"), 0x0005);
+  for (const char* bad : {"", "12", "0x", "0xZZ", "1:256", "a:b", "-1:0", "0x10000", "12:", "0x0x10", "0x+10",
+                          "0x-1", " 0x10", "0x10 ", "+1:0", "1:+2", "1: 2", "0x00010", "1:2:3"}) {
     EXPECT_FALSE(launcher::ParsePosition(bad).has_value()) << bad;
   }
+  // Well formed, but not a place the demo reaches.
+  EXPECT_EQ(launcher::PositionFault(0x1430), "");
+  EXPECT_NE(launcher::PositionFault(0x1431).find("past the end"), std::string::npos);
+  EXPECT_NE(launcher::PositionFault(0x0A46).find("row 70"), std::string::npos);
 }
 
 TEST(Options, NoArgumentsIsTheDemoFullScreen) {
@@ -50,6 +56,14 @@ TEST(Options, CaptureWithItsSettings) {
   EXPECT_EQ(p.options.from, 0x0100);
   EXPECT_EQ(p.options.to, 0x0200);
   EXPECT_EQ(p.options.dataFolder, "/tmp/d");
+}
+
+TEST(Options, VideoQualityAndOverwrite) {
+  const Parsed lossless = Parse({"--capture", "a.mkv", "--quality", "lossless", "--size", "17x17", "--overwrite"});
+  ASSERT_TRUE(lossless.ok) << lossless.error;
+  EXPECT_EQ(lossless.options.quality, platform::VideoQuality::Lossless);
+  EXPECT_TRUE(lossless.options.overwrite);
+  EXPECT_EQ(Parse({"--capture", "a.mp4"}).options.quality, platform::VideoQuality::High);
 }
 
 TEST(Options, WindowScaleAndActions) {
@@ -76,6 +90,15 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--capture", "x", "--start", "0x0100"}, "use --from instead of --start"},
       {{"--capture", "x", "--from", "0x0200", "--to", "0x0100"}, "--from lies after --to"},
       {{"--capture", "x", "--size", "1280x960"}, "--size applies to video captures"},
+      {{"--capture", "x", "--quality", "web"}, "--quality applies to video captures"},
+      {{"--capture", "x.mp4", "--quality", "best"}, "--quality: \"best\" is not lossless, high or web"},
+      {{"--capture", "x.mp4", "--size", "641x481"}, "--size 641x481: H.264 needs an even width and height"},
+      {{"--capture", ""}, "--capture needs a folder or a video file name"},
+      {{"--overwrite"}, "need --capture"},
+      {{"--start", "10:70"}, "--start 10:70: row 70 does not exist"},
+      {{"--capture", "x", "--from", "0x1500"}, "--from 0x1500: 0x1500 lies past the end"},
+      {{"--capture", "x", "--to", "21:0"}, "--to 21:0: 0x1500 lies past the end"},
+      {{"--capture", "x", "--from", "0x0x10"}, "--from: \"0x0x10\" is not a music position"},
       {{"--capture", "x.mp4", "--size", "big"}, "--size: \"big\" is not a frame size WxH"},
       {{"--scale", "0"}, "--scale: \"0\""},
   };

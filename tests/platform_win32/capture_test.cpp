@@ -1,16 +1,26 @@
+// Captures without the demo: frames and a song of numbered samples are fed by hand, as the frame
+// sink and the virtual sink would, so that numbering, the frame list and the exact sound window
+// can be checked, and ffmpeg is a stand-in script that reads, dies or is killed.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/capture/frame_capture.h"
+#include "platform/capture/png_writer.h"
 #include "platform/capture/progress.h"
 #include "platform/capture/video_pipe.h"
+#include "platform/midas/wav_writer.h"
+#include "platform/win32/clock.h"
 
 namespace {
 
@@ -23,80 +33,232 @@ std::string ReadAll(const fs::path& path) {
   return text.str();
 }
 
-fs::path FreshFolder(const char* name) {
-  const fs::path folder = fs::temp_directory_path() / name;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  return folder;
+fs::path FreshFolder() {
+  std::string pattern = (fs::path(testing::TempDir()) / "korvo-capture-XXXXXX").string();
+  return mkdtemp(pattern.data());
 }
 
-TEST(FrameCapture, ListsEveryFrameAndWritesOnlyTheRangeThenStops) {
-  const fs::path folder = FreshFolder("korvo-capture-test");
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Writes a stand-in for ffmpeg and points KORVO_FFMPEG at it.
+void StandIn(const fs::path& folder, const std::string& body) {
+  const fs::path script = folder / "ffmpeg";
+  std::ofstream(script) << "#!/bin/sh\n" << body;
+  fs::permissions(script, fs::perms::owner_all);
+  ::setenv("KORVO_FFMPEG", script.c_str(), 1);
+}
+
+// Runs a capture of `frames` frames at `fps` whose positions are their numbers, with the song's
+// sample k holding the value k (both channels), rendered as the virtual sink does: through the
+// frame at the next frame's time before each frame is captured.
+struct FedCapture {
+  int fps;
+  int frames;
+  platform::CaptureSettings settings;
+  std::function<void(int frame, std::vector<std::uint16_t>& picture)> paint;
+
+  bool Run() {
+    platform::UseVirtualClock(fps);
+    if (!platform::BeginCapture(settings)) return false;
+    platform::WavWriter song;
+    std::string error;
+    song.Open("song.wav", error);  // taken by the capture's tap: no file
+    std::vector<std::uint16_t> picture(640 * 480, 0x1234);
+    bool going = true;
+    for (int k = 0; k < frames && going; ++k) {
+      if (paint) paint(k, picture);
+      const std::uint64_t through = static_cast<std::uint64_t>(k + 1) * 48000 / fps;
+      std::vector<std::int16_t> samples;
+      for (std::uint64_t i = song.Frames(); i <= through; ++i) samples.insert(samples.end(), 2, static_cast<std::int16_t>(i));
+      song.Append(samples.data(), samples.size() / 2, error);
+      going = platform::CaptureFrame({picture.data(), k, 0, k / 10, "Scene", static_cast<std::uint32_t>(k * 1000 / fps)});
+      platform::AdvanceVirtualFrame();
+    }
+    song.Close();
+    return platform::EndCapture();
+  }
+};
+
+TEST(FrameCapture, PicturesListAndSoundCoverExactlyTheWrittenFrames) {
+  const struct {
+    int fps, from, to;
+  } cases[] = {{30, 5, 14}, {60, 0, 7}, {7, 3, 9}, {25, 11, 11}};
+  for (const auto& c : cases) {
+    const fs::path folder = FreshFolder();
+    FedCapture capture{c.fps, 40, {}, {}};
+    capture.settings.folder = folder.string();
+    capture.settings.fps = c.fps;
+    capture.settings.from = c.from;
+    capture.settings.to = c.to;
+    ASSERT_TRUE(capture.Run()) << c.fps;
+
+    const int written = c.to - c.from + 1;
+    for (int n = 1; n <= written + 1; ++n) {
+      char name[16];
+      std::snprintf(name, sizeof name, "%06d.png", n);
+      EXPECT_EQ(fs::exists(folder / name), n <= written) << name;
+    }
+    const std::vector<std::string> rows = Lines(ReadAll(folder / "frames.tsv"));
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(written + 1));
+    EXPECT_EQ(rows[0], "picture\tframe\tms\tposition\tentry\tscene");
+    char first[96];
+    std::snprintf(first, sizeof first, "000001\t%d\t%d\t0x%04X\t%d\tScene", c.from + 1, c.from * 1000 / c.fps, c.from,
+                  c.from / 10);
+    EXPECT_EQ(rows[1], first);
+
+    // The sound runs from the first written frame's time to the end of the last one.
+    const std::string wav = ReadAll(folder / "audio.wav");
+    ASSERT_GE(wav.size(), 48u);
+    const std::uint64_t start = static_cast<std::uint64_t>(c.from) * 48000 / c.fps;
+    const std::uint64_t end = static_cast<std::uint64_t>(c.to + 1) * 48000 / c.fps;
+    EXPECT_EQ(wav.size() - 44, (end - start) * 4) << c.fps;
+    std::int16_t firstSample = 0, lastSample = 0;
+    std::memcpy(&firstSample, wav.data() + 44, 2);
+    std::memcpy(&lastSample, wav.data() + wav.size() - 2, 2);
+    EXPECT_EQ(firstSample, static_cast<std::int16_t>(start));
+    EXPECT_EQ(lastSample, static_cast<std::int16_t>(end - 1));
+  }
+}
+
+TEST(FrameCapture, AnEarlierCaptureIsKeptUnlessOverwriteClearsIt) {
+  const fs::path folder = FreshFolder();
+  FedCapture first{30, 12, {}, {}};
+  first.settings.folder = folder.string();
+  ASSERT_TRUE(first.Run());
+  std::ofstream(folder / "notes.txt") << "mine";
+
+  FedCapture again{30, 3, {}, {}};
+  again.settings.folder = folder.string();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(again.Run());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("already holds a capture"), std::string::npos);
+  EXPECT_TRUE(fs::exists(folder / "000012.png"));
+
+  again.settings.overwrite = true;
+  ASSERT_TRUE(again.Run());
+  EXPECT_TRUE(fs::exists(folder / "000003.png"));
+  EXPECT_FALSE(fs::exists(folder / "000004.png")) << "old pictures are cleared";
+  EXPECT_TRUE(fs::exists(folder / "notes.txt")) << "other files are not";
+}
+
+TEST(FrameCapture, ASongGoingBackEndsTheRunAsAFault) {
+  const fs::path folder = FreshFolder();
   platform::CaptureSettings settings;
   settings.folder = folder.string();
-  settings.from = 0x0002;
-  settings.to = 0x0003;
+  platform::UseVirtualClock(30);
   ASSERT_TRUE(platform::BeginCapture(settings));
-  const std::vector<std::uint16_t> frame(640 * 480, 0xF800);
-  EXPECT_TRUE(platform::CaptureFrame(frame.data(), 0x0001, 0, 0));
-  EXPECT_TRUE(platform::CaptureFrame(frame.data(), 0x0002, 0, 33));
-  EXPECT_TRUE(platform::CaptureFrame(frame.data(), 0x0003, 1, 66));
-  EXPECT_FALSE(platform::CaptureFrame(frame.data(), 0x0004, 1, 100)) << "past `to`: stop";
-  EXPECT_TRUE(platform::EndCapture());
-
-  EXPECT_FALSE(fs::exists(folder / "000001.png"));
-  EXPECT_TRUE(fs::exists(folder / "000002.png"));
-  EXPECT_TRUE(fs::exists(folder / "000003.png"));
-  EXPECT_FALSE(fs::exists(folder / "000004.png"));
-  EXPECT_EQ(ReadAll(folder / "frames.tsv"),
-            "frame\tms\tposition\tentry\n"
-            "000001\t0\t0x0001\t0\n000002\t33\t0x0002\t0\n000003\t66\t0x0003\t1\n"
-            "000004\t100\t0x0004\t1\n");
+  const std::vector<std::uint16_t> picture(640 * 480, 0);
+  EXPECT_TRUE(platform::CaptureFrame({picture.data(), 0x0930, 0, 12, "Scene", 0}));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::CaptureFrame({picture.data(), 0x0001, 1, 12, "Scene", 33}));
+  EXPECT_FALSE(platform::EndCapture());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("went back to its start after 0x0930"), std::string::npos);
+  EXPECT_EQ(Lines(ReadAll(folder / "frames.tsv")).size(), 2u) << "the frame after the loop is not written";
 }
 
-TEST(VideoCapture, FramesGoThroughTheProgramAndTheSoundIsLaidUnder) {
-  // A stand-in for ffmpeg that notes its arguments and how many bytes it was given.
-  const fs::path folder = FreshFolder("korvo-video-test");
-  const fs::path standIn = folder / "fake-ffmpeg";
-  {
-    std::ofstream script(standIn);
-    script << "#!/bin/sh\necho \"$@\" >> " << (folder / "calls").string() << "\n"
-           << "case \"$*\" in *rawvideo*) wc -c >> " << (folder / "bytes").string() << ";; esac\n";
-  }
-  fs::permissions(standIn, fs::perms::owner_all);
-  ::setenv("KORVO_FFMPEG", standIn.c_str(), 1);
-
+TEST(FrameCapture, FullDevicesAreNamedWithTheCause) {
+  const fs::path folder = FreshFolder();
   platform::CaptureSettings settings;
-  settings.folder = (folder / "work").string();
-  settings.video = (folder / "out.mp4").string();
-  settings.fps = 60;
-  settings.videoWidth = 1280;
-  settings.videoHeight = 720;
-  ASSERT_TRUE(platform::BeginCapture(settings));
-  const std::vector<std::uint16_t> frame(640 * 480, 0x07E0);
-  for (int i = 0; i < 3; ++i) platform::CaptureFrame(frame.data(), i, 0, i * 16);
-  EXPECT_TRUE(platform::EndCapture());
-  ::unsetenv("KORVO_FFMPEG");
-
-  EXPECT_EQ(std::stol(ReadAll(folder / "bytes")), 3L * 640 * 480 * 3);
-  const std::string calls = ReadAll(folder / "calls");
-  EXPECT_NE(calls.find("-r 60"), std::string::npos) << calls;
-  EXPECT_NE(calls.find("scale=1280:720:force_original_aspect_ratio=decrease:flags=neighbor"),
+  settings.folder = folder.string();
+  settings.frameListPath = "/dev/full";
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::BeginCapture(settings));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("/dev/full: cannot be written (No space left on device)"),
             std::string::npos);
-  EXPECT_NE(calls.find("pad=1280:720"), std::string::npos);
-  EXPECT_NE(calls.find("audio.wav"), std::string::npos) << "second pass lays the WAV under";
-  EXPECT_NE(calls.find("out.mp4"), std::string::npos);
-}
 
-TEST(VideoCapture, MissingFfmpegIsToldPlainly) {
-  ::setenv("KORVO_FFMPEG", "/nonexistent/ffmpeg", 1);
+  const std::vector<std::uint16_t> picture(6 * 5, 0xF81F);
+  std::string fault;
+  EXPECT_FALSE(platform::WritePng("/dev/full", picture.data(), 6, 5, &fault));
+  EXPECT_EQ(fault, "/dev/full: cannot be written (No space left on device)");
+
+  platform::WavWriter wav;
   std::string error;
-  EXPECT_FALSE(platform::OpenVideo({"x.mp4", 60, 640, 480}, "/tmp", &error));
-  ::unsetenv("KORVO_FFMPEG");
-  EXPECT_NE(error.find("needs ffmpeg, which is not installed"), std::string::npos) << error;
+  EXPECT_FALSE(wav.Open("/dev/full", error));
+  EXPECT_EQ(error, "/dev/full (No space left on device)");
 }
 
-TEST(VideoSizes, OnlyPlainWidthByHeight) {
+TEST(VideoCapture, OnePassWithExactRateSoundOnItsOwnPipeAndTheNameOnlyWhenFinished) {
+  const fs::path folder = FreshFolder();
+  // Notes its arguments and the bytes of both pipes; writes the output it was given.
+  StandIn(folder, "echo \"$@\" > " + (folder / "calls").string() + "\n" +
+                      "wc -c <&3 > " + (folder / "sound").string() + " &\n" +
+                      "wc -c > " + (folder / "pictures").string() + "\nwait\n" +
+                      "for last; do :; done; echo video > \"$last\"\n");
+  FedCapture capture{60, 10, {}, {}};
+  capture.settings.video = (folder / "out.mp4").string();
+  capture.settings.fps = 60;
+  capture.settings.videoWidth = 1280;
+  capture.settings.videoHeight = 960;
+  capture.settings.from = 2;
+  capture.settings.to = 6;
+  ASSERT_TRUE(capture.Run());
+  ::unsetenv("KORVO_FFMPEG");
+
+  EXPECT_EQ(std::stol(ReadAll(folder / "pictures")), 5L * 640 * 480 * 3);
+  EXPECT_EQ(std::stol(ReadAll(folder / "sound")), 5L * 800 * 4);
+  const std::string calls = ReadAll(folder / "calls");
+  for (const char* part : {"-framerate 60 ", "-i pipe:0", "-i pipe:3", "scale=1280:960:flags=neighbor",
+                           "-c:v libx264 ", "-c:a aac", "-f mp4 "}) {
+    EXPECT_NE(calls.find(part), std::string::npos) << part << " in " << calls;
+  }
+  EXPECT_EQ(calls.find("pad="), std::string::npos) << "a whole multiple is not letterboxed";
+  EXPECT_EQ(ReadAll(folder / "out.mp4"), "video\n");
+  EXPECT_FALSE(fs::exists(platform::PartialVideoPath((folder / "out.mp4").string())));
+}
+
+TEST(VideoCapture, AnFfmpegThatDiesOrIsKilledIsToldAndLeavesNoFile) {
+  const struct {
+    const char* body;
+    const char* told;
+  } cases[] = {
+      {"head -c 2000000 > /dev/null; exit 3\n", "ffmpeg stopped after 2 frames (status 3)"},
+      {"head -c 1000000 > /dev/null; kill -9 $$\n", "ffmpeg stopped after 1 frames (status 137)"},
+      {"cat > /dev/null; cat <&3 > /dev/null; for last; do :; done; echo x > \"$last\"; exit 1\n",
+       "ffmpeg stopped after 30 frames (status 1)"},
+  };
+  for (const auto& c : cases) {
+    const fs::path folder = FreshFolder();
+    StandIn(folder, c.body);
+    FedCapture capture{60, 30, {}, {}};
+    capture.settings.video = (folder / "out.mkv").string();
+    capture.settings.fps = 60;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(capture.Run());
+    const std::string told = testing::internal::GetCapturedStderr();
+    ::unsetenv("KORVO_FFMPEG");
+    EXPECT_NE(told.find(c.told), std::string::npos) << told;
+    EXPECT_NE(told.find("out.mkv: not written"), std::string::npos) << told;
+    EXPECT_FALSE(fs::exists(folder / "out.mkv"));
+    EXPECT_FALSE(fs::exists(platform::PartialVideoPath((folder / "out.mkv").string())));
+  }
+}
+
+TEST(VideoCapture, MissingFfmpegAndUnwritableTargetsAreToldBeforeTheFirstFrame) {
+  const fs::path folder = FreshFolder();
+  platform::CaptureSettings settings;
+  settings.video = (folder / "x.mp4").string();
+  ::setenv("KORVO_FFMPEG", "/nonexistent/ffmpeg", 1);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::BeginCapture(settings));
+  ::unsetenv("KORVO_FFMPEG");
+  settings.video = "/nonexistent/x.mp4";
+  EXPECT_FALSE(platform::BeginCapture(settings));
+  std::ofstream(folder / "old.mp4") << "keep";
+  settings.video = (folder / "old.mp4").string();
+  EXPECT_FALSE(platform::BeginCapture(settings));
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_NE(told.find("needs ffmpeg, which is not installed"), std::string::npos) << told;
+  EXPECT_NE(told.find("the folder /nonexistent does not exist"), std::string::npos) << told;
+  EXPECT_NE(told.find("old.mp4 already exists"), std::string::npos) << told;
+  EXPECT_EQ(ReadAll(folder / "old.mp4"), "keep");
+}
+
+TEST(VideoSizes, PlainWidthByHeightThatTheCodecTakes) {
   int w = 0, h = 0;
   EXPECT_TRUE(platform::ParseVideoSize("1920x1080", &w, &h));
   EXPECT_EQ(w, 1920);
@@ -104,15 +266,55 @@ TEST(VideoSizes, OnlyPlainWidthByHeight) {
   for (const char* bad : {"1920", "1920x", "x1080", "1920x1080p", "8x8", "99999x99999", ""}) {
     EXPECT_FALSE(platform::ParseVideoSize(bad, &w, &h)) << bad;
   }
+  using platform::VideoQuality;
+  EXPECT_NE(platform::VideoSizeFault({"a.mp4", 60, 641, 481, VideoQuality::High}), "");
+  EXPECT_NE(platform::VideoSizeFault({"a.mkv", 60, 640, 17, VideoQuality::Web}), "");
+  EXPECT_NE(platform::VideoSizeFault({"a.mp4", 60, 17, 17, VideoQuality::Lossless}), "");
+  EXPECT_EQ(platform::VideoSizeFault({"a.mkv", 60, 17, 17, VideoQuality::Lossless}), "");
+  EXPECT_EQ(platform::VideoSizeFault({"a.mp4", 60, 1280, 720, VideoQuality::High}), "");
 }
 
-TEST(Progress, LineShowsShareFramesPositionRateAndTimeLeft) {
+// With the real ffmpeg: time stamps k / N exactly, and lossless frames equal to the pictures.
+TEST(VideoCapture, RealFfmpegKeepsTheRateAndLosslessKeepsEveryPixel) {
+  if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const fs::path folder = FreshFolder();
+  FedCapture capture{60, 12, {}, {}};
+  capture.settings.video = (folder / "out.mkv").string();
+  capture.settings.fps = 60;
+  capture.settings.quality = platform::VideoQuality::Lossless;
+  capture.paint = [&](int k, std::vector<std::uint16_t>& picture) {
+    for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<std::uint16_t>(i * 7 + k * 2011);
+    ASSERT_TRUE(platform::WritePng((folder / ("frame" + std::to_string(k) + ".png")).string(), picture.data(), 640, 480));
+  };
+  ASSERT_TRUE(capture.Run());
+  const platform::CaptureSettings& settings = capture.settings;
+
+  const fs::path probe = folder / "probe";
+  ASSERT_EQ(std::system(("ffprobe -v error -select_streams v -show_entries stream=r_frame_rate,avg_frame_rate "
+                         "-of csv=p=0 " + settings.video + " > " + probe.string()).c_str()), 0);
+  EXPECT_EQ(ReadAll(probe), "60/1,60/1\n");
+  // Decoded frames and the PNGs, both as raw RGB.
+  const std::string decode = "ffmpeg -v error -i " + settings.video + " -f rawvideo -pix_fmt rgb24 " +
+                             (folder / "video.rgb").string();
+  const std::string pictures = "ffmpeg -v error -framerate 60 -start_number 0 -i " +
+                               (folder / "frame%d.png").string() + " -f rawvideo -pix_fmt rgb24 " +
+                               (folder / "pictures.rgb").string();
+  ASSERT_EQ(std::system(decode.c_str()), 0);
+  ASSERT_EQ(std::system(pictures.c_str()), 0);
+  const std::string video = ReadAll(folder / "video.rgb");
+  EXPECT_EQ(video.size(), 12u * 640 * 480 * 3);
+  EXPECT_TRUE(video == ReadAll(folder / "pictures.rgb"));
+}
+
+TEST(Progress, LineShowsShareFramesPositionRatesAndTimeLeft) {
   EXPECT_EQ(platform::RowsUpTo(0x1430), 20 * 64 + 48);
   const std::string line = platform::FormatProgress({664, 0x0A10, 0x1431, 59.5, 75.2}, 79);
   EXPECT_EQ(line.size(), 79u);
   EXPECT_NE(line.find(" 49% frame 664  0x0A10  59.5 fps  1:15 left"), std::string::npos) << line;
   EXPECT_EQ(line.front(), '[');
   EXPECT_NE(platform::FormatProgress({1, 0, 0x1431, 0, -1}, 79).find("-:-- left"), std::string::npos);
+  const std::string video = platform::FormatProgress({664, 0x0A10, 0x1431, 61.0, 75.2, 58.5}, 79);
+  EXPECT_NE(video.find("draw 61.0  encode 58.5 fps"), std::string::npos) << video;
 }
 
 }  // namespace

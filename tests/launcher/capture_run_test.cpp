@@ -1,0 +1,106 @@
+// Whole captures as a user starts them, each in a child process (the demo's state lives for the
+// whole process): a stop signal mid-way leaves pictures, list and sound that agree, and a song
+// that ends before the demo does ends the capture with a fault instead of running for ever.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "launcher/modes.h"
+#include "launcher/options.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int LineCount(const fs::path& path) {
+  const std::string text = ReadAll(path);
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+fs::path FreshFolder() {
+  std::string pattern = (fs::path(testing::TempDir()) / "korvo-run-XXXXXX").string();
+  return mkdtemp(pattern.data());
+}
+
+// Starts `korvo --capture folder --fps fps --data data` in a child whose standard error goes to
+// folder/../stderr; returns its process id.
+pid_t StartCapture(const fs::path& folder, int fps, const std::string& data) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int err = open((folder.parent_path() / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(err, STDERR_FILENO);
+    setenv("XDG_CACHE_HOME", (folder.parent_path() / "cache").c_str(), 1);
+    launcher::Options options;
+    options.capture = folder.string();
+    options.fps = fps;
+    options.dataFolder = data;
+    std::fflush(stdout);
+    _exit(RunDemo(options));
+  }
+  return child;
+}
+
+int ExitStatus(pid_t child) {
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+}
+
+TEST(CaptureRun, StopSignalLeavesPicturesListAndSoundThatAgree) {
+  const fs::path folder = FreshFolder() / "capture";
+  const pid_t child = StartCapture(folder, 10, KORVO_BUILD_DIR);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (LineCount(folder / "frames.tsv") < 6 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  kill(child, SIGTERM);
+  EXPECT_EQ(ExitStatus(child), 128 + SIGTERM);
+
+  int pictures = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(name.find("partial"), std::string::npos) << name;
+    pictures += name.ends_with(".png");
+  }
+  EXPECT_GE(pictures, 5);
+  EXPECT_EQ(LineCount(folder / "frames.tsv"), pictures + 1);
+  EXPECT_EQ(fs::file_size(folder / "audio.wav"), 44u + static_cast<std::uintmax_t>(pictures) * 4800 * 4);
+}
+
+TEST(CaptureRun, ASongEndingBeforeTheDemoEndsTheCaptureWithAFault) {
+  const fs::path data = FreshFolder();
+  fs::create_directory_symlink(fs::path(KORVO_BUILD_DIR) / "data", data / "data");
+  // The demo's song with its order list cut to 10 entries (song length at byte 64 of the header).
+  std::string song = ReadAll(fs::path(KORVO_BUILD_DIR) / "sotkux.xm");
+  ASSERT_GT(song.size(), 66u);
+  song[64] = 10;
+  song[65] = 0;
+  std::ofstream(data / "sotkux.xm", std::ios::binary) << song;
+
+  const fs::path folder = data / "capture";
+  const pid_t child = StartCapture(folder, 1, data.string());
+  EXPECT_EQ(ExitStatus(child), 1);
+  const std::string told = ReadAll(data / "stderr");
+  EXPECT_NE(told.find("the song went back to its start after 0x09"), std::string::npos) << told;
+  EXPECT_LT(LineCount(folder / "frames.tsv"), 200);
+}
+
+}  // namespace
