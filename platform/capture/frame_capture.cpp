@@ -297,7 +297,13 @@ bool CaptureFrame(const ShownFrame& frame) {
     // sound first; a folder gets the picture first, so its list and sound never run ahead of it.
     const bool ok = Video() ? KeepFrameSound() && WritePicture(frame.pixels)
                             : WritePicture(frame.pixels) && KeepFrameSound() && WriteListRow(frame);
-    if (!ok) return false;
+    if (!ok) {
+      // A picture without its row and sound is taken back, so the folder still agrees.
+      char name[32];
+      std::snprintf(name, sizeof name, "/%06d.png", s.written--);
+      if (!Video()) std::remove((s.settings.folder + name).c_str());
+      return false;
+    }
   }
   ReportProgress(s.framesRun, frame.position, std::min(s.settings.to + 1, s.settings.endPosition),
                  Video() ? VideoFramesTaken() : -1);

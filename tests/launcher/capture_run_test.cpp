@@ -18,6 +18,12 @@
 
 #include "launcher/modes.h"
 #include "launcher/options.h"
+#include "platform/midas/song_clock.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/platform_mode.h"
+#include "platform/win32/win32.h"
+#include "shell/shell.h"
+#include "shell/timeline.h"
 
 namespace {
 
@@ -42,7 +48,7 @@ fs::path FreshFolder() {
 
 // Starts `korvo --capture folder --fps fps --data data` in a child whose standard error goes to
 // folder/../stderr; returns its process id.
-pid_t StartCapture(const fs::path& folder, int fps, const std::string& data) {
+pid_t StartCapture(const fs::path& folder, int fps, const std::string& data, int to = 0xFFFF) {
   const pid_t child = fork();
   if (child == 0) {
     const int err = open((folder.parent_path() / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -52,6 +58,7 @@ pid_t StartCapture(const fs::path& folder, int fps, const std::string& data) {
     options.capture = folder.string();
     options.fps = fps;
     options.dataFolder = data;
+    if (to != 0xFFFF) options.to = to;
     std::fflush(stdout);
     _exit(RunDemo(options));
   }
@@ -83,6 +90,51 @@ TEST(CaptureRun, StopSignalLeavesPicturesListAndSoundThatAgree) {
   EXPECT_GE(pictures, 5);
   EXPECT_EQ(LineCount(folder / "frames.tsv"), pictures + 1);
   EXPECT_EQ(fs::file_size(folder / "audio.wav"), 44u + static_cast<std::uintmax_t>(pictures) * 4800 * 4);
+}
+
+// The capture takes the song through its tap and renders each written frame's sound ahead; the
+// demo must still see every frame at the same music position and entry as a plain run.
+TEST(CaptureRun, CapturingChangesNothingTheDemoSees) {
+  constexpr MusicPosition To = 0x0080;
+  const fs::path base = FreshFolder();
+  const pid_t plain = fork();
+  if (plain == 0) {
+    setenv("XDG_CACHE_HOME", (base / "cache").c_str(), 1);
+    platform::Mode().presentation = platform::Presentation::Headless;
+    platform::Mode().sound = platform::Sound::Virtual;
+    platform::Mode().dataFolder = KORVO_BUILD_DIR;
+    platform::UseVirtualClock(20);
+    std::ofstream seen(base / "plain.tsv");
+    platform::SetFrameSink([&](const std::uint16_t*) {
+      const MIDASplayStatus status = platform::LastPlayStatus();
+      const int position = static_cast<int>(status.row | status.position << 8);
+      if (position > To) {
+        QuitFlag = 1;
+        return;
+      }
+      char row[32];
+      std::snprintf(row, sizeof row, "0x%04X\t%d\n", position, SceneIndex);
+      seen << row;
+    });
+    WinMain(nullptr, nullptr, nullptr, 0);
+    seen.close();
+    _exit(0);
+  }
+  ASSERT_EQ(ExitStatus(plain), 0);
+  ASSERT_EQ(ExitStatus(StartCapture(base / "capture", 20, KORVO_BUILD_DIR, To)), 0);
+
+  std::istringstream list(ReadAll(base / "capture" / "frames.tsv"));
+  std::string line, captured;
+  std::getline(list, line);
+  while (std::getline(list, line)) {
+    // picture, frame, ms, then position and entry
+    std::size_t at = 0;
+    for (int tab = 0; tab < 3; ++tab) at = line.find('\t', at) + 1;
+    captured += line.substr(at, line.rfind('\t') - at) + "\n";
+  }
+  const std::string expected = ReadAll(base / "plain.tsv");
+  EXPECT_GT(LineCount(base / "plain.tsv"), 50);
+  EXPECT_TRUE(captured == expected) << "the capture saw other positions or entries than a plain run";
 }
 
 TEST(CaptureRun, ASongEndingBeforeTheDemoEndsTheCaptureWithAFault) {
