@@ -1,6 +1,7 @@
 #include "platform/capture/video_pipe.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
@@ -64,6 +65,8 @@ class PipeFeeder {
     video_ = video;
     limit_ = queueLimit;
     done_ = broken_ = ended_ = false;
+    abandoned_ = false;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     taken_ = 0;
     thread_ = std::thread([this] { Run(); });
   }
@@ -97,6 +100,8 @@ class PipeFeeder {
     std::lock_guard<std::mutex> lock(mutex_);
     return ended_ || !thread_.joinable();
   }
+  // What is still queued or being written is dropped.
+  void Abandon() { abandoned_ = true; }
   void Join() {
     EndInput();
     if (thread_.joinable()) thread_.join();
@@ -163,10 +168,17 @@ class PipeFeeder {
     ended_ = true;
   }
 
+  // The descriptor does not block, so an abandoned pipe is left within a poll's time even when
+  // nobody reads it.
   bool WriteAll(const std::uint8_t* bytes, std::size_t size) {
     while (size > 0) {
+      if (abandoned_.load()) return false;
       const ssize_t n = write(fd_, bytes, size);
-      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+        pollfd wait{fd_, POLLOUT, 0};
+        poll(&wait, 1, 100);
+        continue;
+      }
       if (n <= 0) return false;
       bytes += n;
       size -= static_cast<std::size_t>(n);
@@ -184,6 +196,7 @@ class PipeFeeder {
   std::vector<std::vector<std::uint8_t>> spare_;
   bool done_ = false, broken_ = false, ended_ = false;
   std::atomic<int> taken_{0};
+  std::atomic<bool> abandoned_{false};
 };
 
 struct VideoState {
@@ -242,7 +255,7 @@ int WaitForFfmpeg(pid_t child, bool patient) {
     if (got < 0 && errno != EINTR) return 1;
     const bool stuck = patient ? GiveUpWaiting(since) : Clock::now() - start > std::chrono::seconds(5);
     if (!killed && (stuck || (!patient && ReceivedStopSignal() != 0))) {
-      kill(child, SIGKILL);
+      kill(-child, SIGKILL);  // its own process group: helpers it started hold the pipes too
       killed = true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -261,14 +274,20 @@ std::string Stopped(const VideoState& s) {
 // first, so that a feeder still blocked on the other pipe is released.
 void EndFfmpeg(VideoState& s) {
   if (s.ffmpeg < 0) return;
-  if (s.failed) s.status = WaitForFfmpeg(s.ffmpeg, false);
+  if (s.failed) {
+    s.status = WaitForFfmpeg(s.ffmpeg, false);
+    s.pictures.Abandon();
+    s.sound.Abandon();
+  }
   s.pictures.EndInput();
   s.sound.EndInput();
   Clock::time_point since = Clock::now();
   while (!s.failed && !(s.pictures.Ended() && s.sound.Ended())) {
-    // A stuck ffmpeg holds the feeders in their writes; killing it lets them go.
+    // A stuck ffmpeg holds the feeders in their writes: it is ended and its input dropped.
     if (GiveUpWaiting(since)) {
-      kill(s.ffmpeg, SIGKILL);
+      kill(-s.ffmpeg, SIGKILL);
+      s.pictures.Abandon();
+      s.sound.Abandon();
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
