@@ -92,6 +92,7 @@ std::string DefaultDataFolder() {
 }
 
 void SetUpStart(int startPosition) {
+  platform::Mode().aheadTo = startPosition;
   launcher::RunAheadTo({launcher::SeekTarget::Kind::Position, startPosition}, true);
 }
 
@@ -108,9 +109,11 @@ int RunDemo(const launcher::Options& options) {
   if (capturing) {
     if (!SetUpCapture(options)) return 1;
   } else {
+    if (options.noSound) platform::Mode().sound = platform::Sound::Virtual;
     if (options.window) {
       platform::Mode().presentation = platform::Presentation::Window;
       platform::Mode().windowScale = options.scale;
+      platform::Mode().viewerControls = true;
     }
     if (options.start) {
       SetUpStart(*options.start);
@@ -123,6 +126,7 @@ int RunDemo(const launcher::Options& options) {
   platform::SetFullscreenToggle(TogglePresenterFullscreen);
 
   int status = WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT);
+  if (options.stats) std::printf("%s\n", PresenterStatsLine().c_str());
   if (capturing) {
     if (!platform::EndCapture() && status == 0) status = 1;
   } else if (status != 0 && platform::ReceivedStopSignal() == 0) {

@@ -117,6 +117,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       result.action = Options::Action::ListScenes;
     } else if (option == "--window") {
       result.window = true;
+    } else if (option == "--no-sound") {
+      result.noSound = true;
+    } else if (option == "--stats") {
+      result.stats = true;
     } else if (option == "--scale") {
       ok = count(&result.scale, 1, 8);
       result.window = true;
@@ -204,7 +208,10 @@ const char* UsageText() {
   return "usage: korvo [options]\n"
          "  (no options)        full screen with sound; Escape stops, Home shows frame statistics\n"
          "  --window            in a desktop window instead of full screen\n"
-         "  --scale N           window size N x 640 x 480 (default 2; implies --window)\n"
+         "  --scale N           window size N x 640 x 480 (default: the largest whole N that\n"
+         "                      fits 90 % of the desktop; implies --window)\n"
+         "  --no-sound          play without the audio device (the song still drives the picture)\n"
+         "  --stats             print frame statistics on exit: frames, fps, slowest frame\n"
          "  --start POS         start at a music position: run unseen up to POS, then play\n"
          "  --capture DIR       no display, no sound card: write DIR/NNNNNN.png per frame,\n"
          "                      DIR/audio.wav and DIR/frames.tsv\n"

@@ -13,7 +13,9 @@ struct Options {
   enum class Action { Run, Help, Version, ListScenes };
   Action action = Action::Run;
   bool window = false;         // --window: a desktop window instead of full screen
-  int scale = 2;               // --scale N: window size in multiples of 640 x 480
+  int scale = 0;               // --scale N: window size in multiples of 640 x 480; 0 = fit the desktop
+  bool noSound = false;        // --no-sound: the song plays on a silent sink, paced by the real clock
+  bool stats = false;          // --stats: a line of frame statistics on exit
   std::string capture;         // --capture DIR (PNG frames + audio.wav) or FILE.mp4 / FILE.mkv
   int fps = 0;                 // --fps N; 0 = the capture's default
   std::optional<int> from;     // --from POS: first music position written by a capture

@@ -60,8 +60,9 @@ bool RunFrame(std::int32_t& frameCounter, MSG& msg) {
   Context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
   Device->BeginScene();
   MIDASgetPlayStatus(PlayHandle, &PlayStatus);
-  RunTimeline(static_cast<MusicPosition>(PlayStatus.row | (PlayStatus.position << 8)));
-  if (StatsOverlay == 1) DrawStatsOverlay(frameCounter, elapsed);
+  const MusicPosition position = static_cast<MusicPosition>(PlayStatus.row | (PlayStatus.position << 8));
+  RunTimeline(position);
+  if (StatsOverlay == 1) DrawStatsOverlay(frameCounter, elapsed, position);
   Device->EndScene();
   Context->UpdateFrame(0);
 

@@ -2,21 +2,55 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "platform/capture/progress.h"
+#include "platform/d3d/debug_font.h"
+#include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/platform_mode.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kWidth = 640, kHeight = 480;
+constexpr const char* kTitle = "Korvo and Pelta";
+constexpr double kRefreshMs = 1000.0 / 60.0;
+
+struct Stats {
+  int frames = 0;
+  int intervals = 0;
+  double intervalMs = 0.0;  // the intervals added up
+  double slowestMs = 0.0;
+  int over = 0;  // intervals longer than a 60 Hz refresh
+  bool havePrevious = false;
+  Clock::time_point previous;
+};
 
 struct Display {
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* frame = nullptr;
   bool video = false;  // the video subsystem was started by us
+  int windowedWidth = kWidth, windowedHeight = kHeight;
+  std::vector<std::uint32_t> colours;  // R5G6B5 -> the window surface's pixel format
+  Uint32 coloursFormat = 0;
+  int lastSurfaceWidth = 0, lastSurfaceHeight = 0;  // the black borders are drawn on a change
+  std::vector<std::uint16_t> lastFrame = std::vector<std::uint16_t>(kWidth * kHeight, 0);
+  double periodMs = kRefreshMs;
+  Clock::time_point nextShow;
+  bool paced = false;
+  Clock::time_point lastProgress;
+  bool progressShown = false;
+  bool wasPresenting = true;
+  int aheadFrames = 0;
 };
 
 Display display;
+Stats stats;
 
 std::string SdlFault(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
 
@@ -29,10 +63,155 @@ bool RealDisplay() {
   return !invisible || (asked && SDL_strcmp(asked, driver) == 0);
 }
 
+int DisplayIndex() {
+  const int index = display.window ? SDL_GetWindowDisplayIndex(display.window) : 0;
+  return index < 0 ? 0 : index;
+}
+
+// A stored value widened by repeating its high bits, as the device reads it back.
+void BuildColours(const SDL_PixelFormat* format) {
+  display.colours.resize(65536);
+  for (std::uint32_t v = 0; v < 65536; ++v) {
+    const std::uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+    display.colours[v] = SDL_MapRGB(format, static_cast<Uint8>(r << 3 | r >> 2),
+                                    static_cast<Uint8>(g << 2 | g >> 4), static_cast<Uint8>(b << 3 | b >> 2));
+  }
+  display.coloursFormat = format->format;
+}
+
+template <typename Pixel>
+void ScaleInto(const std::uint16_t* frame, SDL_Surface* surface, const PictureArea& area) {
+  auto* base = static_cast<std::uint8_t*>(surface->pixels);
+  const std::uint32_t* colours = display.colours.data();
+  // Nearest source column of each target column; whole scales replicate pixels exactly.
+  static std::vector<int> columns;
+  columns.resize(static_cast<std::size_t>(area.width));
+  for (int x = 0; x < area.width; ++x) columns[x] = x * kWidth / area.width;
+  int previousRow = -1;
+  Pixel* previousLine = nullptr;
+  for (int y = 0; y < area.height; ++y) {
+    Pixel* line = reinterpret_cast<Pixel*>(base + static_cast<std::size_t>(area.y + y) * surface->pitch) + area.x;
+    const int row = y * kHeight / area.height;
+    if (row == previousRow) {
+      std::copy_n(previousLine, area.width, line);
+    } else {
+      const std::uint16_t* source = frame + row * kWidth;
+      for (int x = 0; x < area.width; ++x) line[x] = static_cast<Pixel>(colours[source[columns[x]]]);
+    }
+    previousRow = row;
+    previousLine = line;
+  }
+}
+
+void Show(const std::uint16_t* frame) {
+  SDL_Surface* surface = SDL_GetWindowSurface(display.window);
+  if (!surface) return;
+  const int bytes = surface->format->BytesPerPixel;
+  if (bytes != 2 && bytes != 4) return;
+  if (display.coloursFormat != surface->format->format) BuildColours(surface->format);
+  const PictureArea area = FitPicture(surface->w, surface->h);
+  if (area.width <= 0 || area.height <= 0) return;
+  SDL_LockSurface(surface);
+  const bool resized = surface->w != display.lastSurfaceWidth || surface->h != display.lastSurfaceHeight;
+  if (resized) {
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    display.lastSurfaceWidth = surface->w;
+    display.lastSurfaceHeight = surface->h;
+  }
+  if (bytes == 4) {
+    ScaleInto<std::uint32_t>(frame, surface, area);
+  } else {
+    ScaleInto<std::uint16_t>(frame, surface, area);
+  }
+  SDL_UnlockSurface(surface);
+  // Only the picture goes to the display, unless the borders changed too.
+  const SDL_Rect picture{area.x, area.y, area.width, area.height};
+  if (resized) {
+    SDL_UpdateWindowSurface(display.window);
+  } else {
+    SDL_UpdateWindowSurfaceRects(display.window, &picture, 1);
+  }
+}
+
+// Waits for the next refresh of the display when frames come faster than it shows them.
+void Pace() {
+  const Clock::time_point now = Clock::now();
+  const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(display.periodMs));
+  if (!display.paced || now > display.nextShow + period) {
+    display.paced = true;
+    display.nextShow = now + period;
+    return;
+  }
+  if (now < display.nextShow) std::this_thread::sleep_until(display.nextShow);
+  display.nextShow += period;
+}
+
+void CountShown() {
+  const Clock::time_point now = Clock::now();
+  ++stats.frames;
+  if (stats.havePrevious) {
+    const double ms = std::chrono::duration<double, std::milli>(now - stats.previous).count();
+    ++stats.intervals;
+    stats.intervalMs += ms;
+    stats.slowestMs = std::max(stats.slowestMs, ms);
+    if (ms > 16.7) ++stats.over;
+  }
+  stats.previous = now;
+  stats.havePrevious = true;
+}
+
+int Rows(int position) { return (position >> 8) * 64 + (position & 0xFF); }
+
+// A run going ahead unseen: a bar in the window a few times a second, a line on the terminal.
+void ShowProgress() {
+  const MIDASplayStatus status = platform::LastPlayStatus();
+  const int position = static_cast<int>(status.row | (status.position << 8));
+  const int target = platform::Mode().aheadTo;
+  ++display.aheadFrames;
+  if (target > 0) platform::ReportProgress(display.aheadFrames, position, target);
+  if (!display.window) return;
+  const Clock::time_point now = Clock::now();
+  if (display.progressShown && now - display.lastProgress < std::chrono::milliseconds(100)) return;
+  display.lastProgress = now;
+  display.progressShown = true;
+  static std::vector<std::uint16_t> picture(kWidth * kHeight);
+  std::fill(picture.begin(), picture.end(), 0);
+  char text[96];
+  const double fraction = target > 0 ? std::clamp(static_cast<double>(Rows(position)) / Rows(target), 0.0, 1.0) : 0.0;
+  if (target > 0) {
+    std::snprintf(text, sizeof text, "Going to 0x%04X: 0x%04X, %d %%", target, position, static_cast<int>(fraction * 100));
+  } else {
+    std::snprintf(text, sizeof text, "Going ahead: 0x%04X", position);
+  }
+  DrawFontText(picture.data(), kWidth, kHeight, 120, 220, 0x00C0C0C0, text);
+  // The bar: a grey frame, filled in white as the run goes on.
+  constexpr int left = 120, top = 236, width = 400, height = 12;
+  for (int y = top; y < top + height; ++y) {
+    for (int x = left; x < left + width; ++x) {
+      const bool edge = y == top || y == top + height - 1 || x == left || x == left + width - 1;
+      const bool filled = x - left < static_cast<int>(fraction * width);
+      if (edge || filled) picture[y * kWidth + x] = edge ? 0x8410 : 0xFFFF;
+    }
+  }
+  Show(picture.data());
+}
+
 }  // namespace
+
+PictureArea FitPicture(int windowWidth, int windowHeight) {
+  if (windowWidth <= 0 || windowHeight <= 0) return {0, 0, 0, 0};
+  // 4:3 kept: the full width when the window is at most as wide as 4:3, else the full height.
+  int width = windowWidth, height = windowWidth * kHeight / kWidth;
+  if (height > windowHeight) {
+    height = windowHeight;
+    width = windowHeight * kWidth / kHeight;
+  }
+  return {(windowWidth - width) / 2, (windowHeight - height) / 2, width, height};
+}
 
 bool OpenPresenter(std::string& failure) {
   ClosePresenter();
+  stats = Stats{};
   const platform::PlatformMode& mode = platform::Mode();
   if (mode.presentation == platform::Presentation::Headless) return true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -45,57 +224,102 @@ bool OpenPresenter(std::string& failure) {
     ClosePresenter();
     return false;
   }
-  bool fullscreen = mode.presentation == platform::Presentation::Fullscreen;
-  int scale = mode.windowScale > 0 ? mode.windowScale : 1;
-  Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-  display.window = SDL_CreateWindow("Korvo and Pelta", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    kWidth * scale, kHeight * scale, flags);
-  if (!display.window) {
+  SDL_Rect bounds{0, 0, kWidth, kHeight};
+  SDL_GetDisplayBounds(0, &bounds);
+  SDL_Rect usable = bounds;
+  SDL_GetDisplayUsableBounds(0, &usable);
+  const int scale = mode.windowScale > 0 ? mode.windowScale : platform::FitWindowScale(usable.w, usable.h);
+  display.windowedWidth = kWidth * scale;
+  display.windowedHeight = kHeight * scale;
+  const bool fullscreen = mode.presentation == platform::Presentation::Fullscreen;
+  // Full screen starts on the display's own rectangle, so that it covers it even where no window
+  // manager places the window.
+  const int x = fullscreen ? bounds.x : usable.x + std::max(0, (usable.w - display.windowedWidth) / 2);
+  const int y = fullscreen ? bounds.y : usable.y + std::max(0, (usable.h - display.windowedHeight) / 2);
+  const int w = fullscreen ? bounds.w : display.windowedWidth;
+  const int h = fullscreen ? bounds.h : display.windowedHeight;
+  const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
+  display.window = SDL_CreateWindow(kTitle, x, y, w, h, flags);
+  if (!display.window || !SDL_GetWindowSurface(display.window)) {
     failure = SdlFault("No window");
     ClosePresenter();
     return false;
   }
-  display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, 0);
-  if (display.renderer) {
-    display.frame = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_RGB565,
-                                      SDL_TEXTUREACCESS_STREAMING, kWidth, kHeight);
+  SDL_DisplayMode refresh{};
+  if (SDL_GetCurrentDisplayMode(DisplayIndex(), &refresh) == 0 && refresh.refresh_rate >= 30) {
+    display.periodMs = 1000.0 / refresh.refresh_rate;
   }
-  if (!display.renderer || !display.frame) {
-    failure = SdlFault("No renderer");
-    ClosePresenter();
-    return false;
-  }
-  // Letterbox: the whole frame, 4:3 kept, black around it.
-  SDL_RenderSetLogicalSize(display.renderer, kWidth, kHeight);
   SDL_ShowCursor(0);
   return true;
 }
 
 void ClosePresenter() {
-  if (display.frame) SDL_DestroyTexture(display.frame);
-  if (display.renderer) SDL_DestroyRenderer(display.renderer);
+  platform::FinishProgress();
   if (display.window) SDL_DestroyWindow(display.window);
   if (display.video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   display = Display{};
 }
 
 void PresentFrame(const std::uint16_t* pixels) {
-  // While a start position is run up to, frames are made but not shown (and not waited for).
-  if (display.renderer && platform::Mode().presenting) {
-    SDL_UpdateTexture(display.frame, nullptr, pixels, kWidth * 2);
-    SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(display.renderer);
-    SDL_RenderCopy(display.renderer, display.frame, nullptr, nullptr);
-    SDL_RenderPresent(display.renderer);
+  const bool presenting = platform::Mode().presenting;
+  if (presenting) {
+    if (!display.wasPresenting) {
+      platform::FinishProgress();
+      display.progressShown = false;
+      display.aheadFrames = 0;
+      display.paced = false;
+      stats.havePrevious = false;
+    }
+    if (display.window) {
+      std::copy_n(pixels, kWidth * kHeight, display.lastFrame.data());
+      Pace();
+      Show(pixels);
+    }
+    CountShown();
+  } else {
+    ShowProgress();
   }
+  display.wasPresenting = presenting;
   platform::DeliverFrame(pixels);
   platform::AdvanceVirtualFrame();
 }
 
 void TogglePresenterFullscreen() {
   if (!display.window) return;
-  bool fullscreen = (SDL_GetWindowFlags(display.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-  SDL_SetWindowFullscreen(display.window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  const bool fullscreen = (SDL_GetWindowFlags(display.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  SDL_Rect bounds{0, 0, kWidth, kHeight};
+  SDL_GetDisplayBounds(DisplayIndex(), &bounds);
+  if (!fullscreen) {
+    // Onto the display's rectangle first: without a window manager nothing else moves it there.
+    SDL_SetWindowBordered(display.window, SDL_FALSE);
+    SDL_SetWindowPosition(display.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(display.window, bounds.w, bounds.h);
+    SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  } else {
+    SDL_SetWindowFullscreen(display.window, 0);
+    SDL_SetWindowBordered(display.window, SDL_TRUE);
+    SDL_SetWindowSize(display.window, display.windowedWidth, display.windowedHeight);
+    SDL_SetWindowPosition(display.window, SDL_WINDOWPOS_CENTERED_DISPLAY(DisplayIndex()),
+                          SDL_WINDOWPOS_CENTERED_DISPLAY(DisplayIndex()));
+  }
+  display.lastSurfaceWidth = 0;
+  ShowLastFrameAgain();
+}
+
+void PresenterPaused(bool paused) {
+  if (display.window) SDL_SetWindowTitle(display.window, paused ? "Korvo and Pelta (paused)" : kTitle);
+  stats.havePrevious = false;
+  display.paced = false;
+}
+
+void ShowLastFrameAgain() {
+  if (display.window && platform::Mode().presenting) Show(display.lastFrame.data());
+}
+
+std::string PresenterStatsLine() {
+  const double fps = stats.intervalMs > 0 ? stats.intervals * 1000.0 / stats.intervalMs : 0.0;
+  char line[128];
+  std::snprintf(line, sizeof line, "stats frames=%d fps=%.2f slowest_ms=%.1f over_16.7ms=%d", stats.frames, fps,
+                stats.slowestMs, stats.over);
+  return line;
 }

@@ -1,8 +1,11 @@
 #include "platform/midas/audio_device.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace platform {
 
@@ -32,6 +35,27 @@ void SDLCALL FillBuffer(void* user, Uint8* stream, int length) {
   d.lastCallbackCounter = SDL_GetPerformanceCounter();
 }
 
+// The sound system's own libraries print their failed tries on standard error (ALSA prints eight
+// lines without a sound card); SDL's error text says what matters in one line.
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int sink = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && sink >= 0) dup2(sink, STDERR_FILENO);
+    if (sink >= 0) close(sink);
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+
+ private:
+  int saved_ = -1;
+};
+
 }  // namespace
 
 std::int64_t AudibleDeviceFrame(std::uint64_t deliveredFrames, std::uint32_t bufferFrames,
@@ -43,6 +67,7 @@ std::int64_t AudibleDeviceFrame(std::uint64_t deliveredFrames, std::uint32_t buf
 
 bool OpenAudioDevice(SongPlayer& player, std::string& error) {
   DeviceState& d = Device();
+  QuietStandardError quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error = SDL_GetError();
     return false;

@@ -272,8 +272,14 @@ BOOL MIDASinit() {
   lib.virtualSink = platform::Mode().sound == platform::Sound::Virtual;
   lib.deviceRefused = false;
   std::string error;
-  if (!lib.virtualSink && !platform::OpenAudioDevice(lib.player, error))
-    return platform::SetMidasError(platform::MidasDeviceFailure, error);
+  if (!lib.virtualSink && !platform::OpenAudioDevice(lib.player, error)) {
+    // No sound device is no reason to stop: the song goes on silently, paced by the clock, and
+    // its position still drives the picture.
+    std::fprintf(stderr, "korvo: %s: %s; playing on without sound\n",
+                 platform::MidasErrorText(platform::MidasDeviceFailure), error.c_str());
+    lib.virtualSink = true;
+    lib.deviceRefused = true;
+  }
   lib.initialized = true;
   return TRUE;
 }

@@ -16,6 +16,8 @@ struct ClockState {
   int framesPerSecond = 30;
   std::uint64_t frames = 0;
   std::uint32_t setMilliseconds = 0;
+  bool paused = false;
+  double pausedMilliseconds = 0.0;  // real clock: where it stands while paused
 };
 
 ClockState& State() {
@@ -27,16 +29,19 @@ ClockState& State() {
 
 void UseRealClock() {
   State().kind = ClockKind::Real;
+  State().paused = false;
   State().realStart = std::chrono::steady_clock::now();
 }
 
 void UseRealClockFrom(std::uint32_t milliseconds) {
   State().kind = ClockKind::Real;
+  State().paused = false;
   State().realStart = std::chrono::steady_clock::now() - std::chrono::milliseconds(milliseconds);
 }
 
 void UseVirtualClock(int framesPerSecond) {
   State().kind = ClockKind::VirtualFrames;
+  State().paused = false;
   State().framesPerSecond = framesPerSecond > 0 ? framesPerSecond : 30;
   State().frames = 0;
 }
@@ -60,10 +65,31 @@ double VirtualMilliseconds() {
     case ClockKind::VirtualSet:
       return s.setMilliseconds;
     case ClockKind::Real:
+      if (s.paused) return s.pausedMilliseconds;
       break;
   }
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s.realStart)
       .count();
+}
+
+void PauseClock(bool paused) {
+  ClockState& s = State();
+  if (s.kind != ClockKind::Real || paused == s.paused) return;
+  if (paused) {
+    s.pausedMilliseconds = VirtualMilliseconds();
+    s.paused = true;
+  } else {
+    s.paused = false;
+    s.realStart = std::chrono::steady_clock::now() -
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double, std::milli>(s.pausedMilliseconds));
+  }
+}
+
+bool ClockPaused() { return State().paused; }
+
+void StepPausedClock(double milliseconds) {
+  if (State().paused) State().pausedMilliseconds += milliseconds;
 }
 
 }  // namespace platform

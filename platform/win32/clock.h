@@ -22,4 +22,11 @@ bool VirtualClockActive();
 // Milliseconds of the virtual clock with the fraction kept (for the sound stand-in).
 double VirtualMilliseconds();
 
+// The viewer's pause: the real clock stands still from PauseClock(true) until PauseClock(false),
+// and then goes on from where it stood. A virtual clock moves only with frames and is left alone.
+void PauseClock(bool paused);
+bool ClockPaused();
+// While paused: moves the standing clock on by one shown frame's time (a single step).
+void StepPausedClock(double milliseconds);
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include "platform/win32/platform_mode.h"
 #include "platform/win32/win32.h"
+#include "platform/win32/window_events.h"
 
 namespace platform {
 
@@ -64,7 +65,10 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
   }
   std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
   if (platform::DisplayAvailable()) {
+    // Ctrl+C or SIGTERM while the box waits for a click ends the program at once.
+    platform::SetBlockingWait(true);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), utf8Text.c_str(), nullptr);
+    platform::SetBlockingWait(false);
   }
   return IDOK;
 }

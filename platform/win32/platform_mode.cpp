@@ -35,6 +35,14 @@ void DeliverFrame(const std::uint16_t* pixels) {
   if (Sink()) Sink()(pixels);
 }
 
+int FitWindowScale(int usableWidth, int usableHeight) {
+  // Whole multiples keep every picture pixel the same size on the screen.
+  const long long width = 9LL * usableWidth, height = 9LL * usableHeight;
+  int scale = 1;
+  while (scale < 64 && 6400LL * (scale + 1) <= width && 4800LL * (scale + 1) <= height) ++scale;
+  return scale;
+}
+
 std::string DataPath(const char* windowsPath) {
   std::string path = Mode().dataFolder;
   if (!path.empty() && path.back() != '/') path += '/';

@@ -22,14 +22,20 @@ enum class Sound {
 struct PlatformMode {
   Presentation presentation = Presentation::Fullscreen;
   Sound sound = Sound::Device;
-  int windowScale = 2;       // window size = 640 x 480 times this, for Presentation::Window
+  int windowScale = 0;       // window size = 640 x 480 times this; 0 = the largest that fits
+  bool viewerControls = false;  // Space pauses, '.' steps (a window asked for on the command line)
   std::string dataFolder;    // where "data" and the song are; empty = working directory
   std::string wavPath;       // Sound::Virtual: where the song as rendered is written; empty = nowhere
   // False while --start runs ahead unseen: frames are made but not shown in the window.
   bool presenting = true;
   int renderScale = 1;   // --render-scale: the 640 x 480 screen drawn at this many times the pixels
   int colourBits = 16;   // --colour: 16 (R5G6B5, the exact picture) or 32 (8 bits a channel)
+  int aheadTo = -1;  // the music position a run ahead is going to (its progress), -1 = not known
 };
+
+// The window's scale when none is asked for: the largest whole multiple of 640 x 480 that fits in
+// 90 % of the usable desktop (taskbars and panels left out), and at least 1.
+int FitWindowScale(int usableWidth, int usableHeight);
 
 PlatformMode& Mode();
 

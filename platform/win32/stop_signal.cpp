@@ -1,16 +1,34 @@
 #include "platform/win32/stop_signal.h"
 
+#include <SDL.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <pthread.h>
+#include <unistd.h>
 
 #include <csignal>
+
+#include "platform/win32/window_events.h"
 
 namespace platform {
 
 namespace {
 
 volatile std::sig_atomic_t Received = 0;
+// Set while the program waits where no frame loop can see the signal (a message box on screen).
+volatile std::sig_atomic_t WaitingBlocked = 0;
 
-void Note(int signal) { Received = signal; }
+void Note(int signal) {
+  // A second signal, or one that arrives while a box waits for a click, ends the program at once:
+  // nothing is left to finish there, and the viewer must never be trapped.
+  if (Received != 0 || WaitingBlocked != 0) _exit(128 + signal);
+  Received = signal;
+}
+
+// SDL shows its box from a child process: the child must not outlive the program.
+void ChildOfBlockingWait() {
+  if (WaitingBlocked != 0) prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
 
 }  // namespace
 
@@ -21,8 +39,18 @@ void InstallStopSignals() {
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // SDL would otherwise turn the signals into a quit event of its own.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  static bool forkHandled = false;
+  if (!forkHandled) forkHandled = pthread_atfork(nullptr, nullptr, ChildOfBlockingWait) == 0;
 }
 
 int ReceivedStopSignal() { return Received; }
+
+void SetBlockingWait(bool waiting) {
+  WaitingBlocked = waiting ? 1 : 0;
+  // A signal that came just before the wait began ends the program as one during it would.
+  if (waiting && Received != 0) _exit(128 + Received);
+}
 
 }  // namespace platform

@@ -7,7 +7,12 @@
 #include <map>
 #include <string>
 
+#include "platform/d3d/presenter.h"
+#include "platform/midas/audio_device.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/platform_mode.h"
 #include "platform/win32/resources.h"
+#include "platform/win32/stop_signal.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_events.h"
 
@@ -23,6 +28,8 @@ struct WindowSystem {
   std::map<HWND, WindowRecord> windows;
   std::deque<MSG> queue;
   std::uintptr_t nextHandle = 0x100;
+  bool stopPosted = false;  // a stop signal was turned into an Escape key press
+  bool stepPending = false;  // '.' while paused
 };
 
 WindowSystem& System() {
@@ -84,6 +91,12 @@ void TranslateSdlEvent(const SDL_Event& event) {
         if (!event.key.repeat) platform::NotifyFullscreenToggle();
         break;
       }
+      if (platform::Mode().viewerControls && (key == SDLK_SPACE || key == SDLK_PERIOD)) {
+        if (event.key.repeat) break;
+        if (key == SDLK_SPACE) platform::TogglePause();
+        if (key == SDLK_PERIOD) platform::StepOneFrame();
+        break;
+      }
       const WPARAM vk = VirtualKey(key);
       if (vk && platform::TakenByKeyFilter(vk)) break;
       if (vk) Post(window, WM_KEYDOWN, vk, event.key.repeat ? 1 : 0);
@@ -101,10 +114,46 @@ void TranslateSdlEvent(const SDL_Event& event) {
   }
 }
 
+// Ctrl+C and SIGTERM reach the demo as Escape, ahead of anything queued: the frame loop finishes
+// the frame it is in and runs the stop sequence.
+void NoteStopSignal() {
+  if (platform::ReceivedStopSignal() == 0 || System().stopPosted) return;
+  System().stopPosted = true;
+  System().queue.push_front(MSG{MainWindow(), WM_KEYDOWN, VK_ESCAPE, 0, GetTickCount(), {0, 0}});
+}
+
 void PumpEvents() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) TranslateSdlEvent(event);
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) TranslateSdlEvent(event);
+  }
+  NoteStopSignal();
+}
+
+bool DemoKeyWaiting() {
+  for (const MSG& m : System().queue) {
+    if (m.message == WM_KEYDOWN || m.message == WM_QUIT) return true;
+  }
+  return false;
+}
+
+// While paused the frame loop waits here, the last frame on screen. One frame goes through for
+// '.', for a key the demo must see and for a stop signal; each moves the standing clock on by one
+// frame of the display.
+void HoldWhilePaused() {
+  if (!platform::Paused()) return;
+  while (platform::Paused() && !System().stepPending && !DemoKeyWaiting() &&
+         platform::ReceivedStopSignal() == 0 && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, 100)) {
+      TranslateSdlEvent(event);
+      PumpEvents();
+    }
+    ShowLastFrameAgain();
+  }
+  NoteStopSignal();
+  if (platform::Paused()) platform::StepPausedClock(1000.0 / 60.0);
+  System().stepPending = false;
 }
 
 }  // namespace
@@ -132,6 +181,21 @@ std::function<bool(WPARAM)>& KeyFilterSlot() {
 void SetKeyFilter(std::function<bool(WPARAM)> filter) { KeyFilterSlot() = std::move(filter); }
 
 bool TakenByKeyFilter(WPARAM virtualKey) { return KeyFilterSlot() && KeyFilterSlot()(virtualKey); }
+
+void TogglePause() {
+  const bool pause = !Paused();
+  // Only a real clock stands still: a run ahead on the virtual clock goes on.
+  if (pause && (!Mode().presenting || VirtualClockActive())) return;
+  PauseClock(pause);
+  PauseAudioDevice(pause);
+  PresenterPaused(pause);
+}
+
+bool Paused() { return ClockPaused(); }
+
+void StepOneFrame() {
+  if (Paused()) System().stepPending = true;
+}
 
 void ResetWindowSystem() { System() = WindowSystem{}; }
 
@@ -175,6 +239,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
   PumpEvents();
+  HoldWhilePaused();
   if (System().queue.empty()) return FALSE;
   *msg = System().queue.front();
   if (removeFlags & PM_REMOVE) System().queue.pop_front();

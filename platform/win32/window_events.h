@@ -17,6 +17,17 @@ void NotifyFullscreenToggle();
 void SetKeyFilter(std::function<bool(WPARAM)> filter);
 bool TakenByKeyFilter(WPARAM virtualKey);
 
+// While true, a stop signal ends the program at once (a message box waits for a click and no frame
+// loop can see the signal).
+void SetBlockingWait(bool waiting);
+
+// The viewer's controls in a window (platform mode viewerControls): Space pauses and resumes picture
+// and song together, '.' shows one more frame while paused. While paused the queue holds the frame
+// loop at its next look: a key for the demo (Escape, Home) or a stop signal lets one frame through.
+void TogglePause();
+bool Paused();
+void StepOneFrame();
+
 // Forgets every class, window and queued message (tests).
 void ResetWindowSystem();
 std::size_t QueuedMessageCount();

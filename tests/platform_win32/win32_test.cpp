@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/clock.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/platform_mode.h"
 #include "platform/win32/resources.h"
+#include "platform/win32/stop_signal.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_events.h"
 
@@ -84,6 +90,102 @@ TEST(VirtualClock, ExactMillisecondsPerFrameWithoutDrift) {
   EXPECT_EQ(GetTickCount(), 1234u) << "a clock set by hand stays where it was set";
   platform::UseRealClock();
   EXPECT_FALSE(platform::VirtualClockActive());
+}
+
+TEST(RealClock, StandsStillWhilePausedStepsByHandAndGoesOnWhereItStood) {
+  platform::UseRealClockFrom(5000);
+  platform::PauseClock(true);
+  const DWORD held = GetTickCount();
+  EXPECT_GE(held, 5000u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  EXPECT_EQ(GetTickCount(), held) << "a paused clock moved";
+  platform::StepPausedClock(1000.0 / 60.0);
+  platform::StepPausedClock(1000.0 / 60.0);
+  EXPECT_EQ(GetTickCount(), held + 33) << "two steps of a 60 Hz frame";
+  platform::PauseClock(false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const DWORD resumed = GetTickCount();
+  EXPECT_GE(resumed, held + 33 + 20);
+  EXPECT_LT(resumed, held + 33 + 20 + 200) << "the time paused was counted";
+  platform::UseVirtualClock(30);
+  platform::PauseClock(true);
+  EXPECT_FALSE(platform::ClockPaused()) << "a virtual clock moves only with frames";
+  platform::UseRealClock();
+}
+
+TEST(WindowFit, LargestWholeScaleWithinNinetyPercentOfTheDesktop) {
+  EXPECT_EQ(platform::FitWindowScale(1366, 768), 1) << "960 rows do not fit 768";
+  EXPECT_EQ(platform::FitWindowScale(1920, 1080), 2);
+  EXPECT_EQ(platform::FitWindowScale(1920, 1200), 2) << "1440 rows are more than 90 % of 1200";
+  EXPECT_EQ(platform::FitWindowScale(2560, 1600), 3);
+  EXPECT_EQ(platform::FitWindowScale(3840, 2160), 4);
+  EXPECT_EQ(platform::FitWindowScale(1423, 1067), 2) << "exactly 90 %: 1280.7 x 960.3";
+  EXPECT_EQ(platform::FitWindowScale(1422, 1067), 1) << "a pixel short in width";
+  EXPECT_EQ(platform::FitWindowScale(6000, 1067), 2) << "the height decides";
+  EXPECT_EQ(platform::FitWindowScale(800, 600), 1);
+  EXPECT_EQ(platform::FitWindowScale(320, 200), 1) << "at least 1";
+  EXPECT_EQ(platform::FitWindowScale(0, -5), 1);
+}
+
+// In a child: the stop signals are noted for the frame loop, and end the program at once while a
+// message box waits (no loop can see them there).
+int StatusOfChild(void (*body)()) {
+  const pid_t child = fork();
+  if (child == 0) {
+    body();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(StopSignals, NotedForTheLoopOrEndingABlockingWaitAtOnce) {
+  EXPECT_EQ(StatusOfChild([] {
+              platform::InstallStopSignals();
+              if (platform::ReceivedStopSignal() != 0) _exit(1);
+              raise(SIGTERM);
+              _exit(platform::ReceivedStopSignal() == SIGTERM ? 7 : 2);
+            }),
+            7);
+  EXPECT_EQ(StatusOfChild([] {
+              platform::InstallStopSignals();
+              platform::SetBlockingWait(true);
+              raise(SIGINT);
+              _exit(3);
+            }),
+            130);
+  EXPECT_EQ(StatusOfChild([] {
+              platform::InstallStopSignals();
+              raise(SIGINT);
+              raise(SIGTERM);
+              _exit(4);
+            }),
+            143)
+      << "a second signal while stopping ends the program";
+  EXPECT_EQ(StatusOfChild([] {
+              platform::InstallStopSignals();
+              raise(SIGTERM);
+              platform::SetBlockingWait(true);
+              _exit(5);
+            }),
+            143)
+      << "no box waits for a click after a stop signal";
+}
+
+TEST_F(MessageQueue, AStopSignalArrivesAsEscapeAheadOfTheQueueOnce) {
+  HWND window = MakeWindow();
+  PostMessageA(window, WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(StatusOfChild([] {
+              platform::InstallStopSignals();
+              raise(SIGINT);
+              MSG msg{};
+              if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) || !GetMessageA(&msg, nullptr, 0, 0)) _exit(1);
+              if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) _exit(2);
+              if (!GetMessageA(&msg, nullptr, 0, 0) || msg.wParam != VK_HOME) _exit(3);
+              _exit(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) ? 4 : 9);
+            }),
+            9);
 }
 
 TEST(MessageBoxes, Windows1252TextArrivesAsUtf8) {

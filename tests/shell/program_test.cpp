@@ -1,6 +1,7 @@
 // The whole program through WinMain, headless: start-up order, the frame loop's one message per
 // frame, the keys, and every failure path, with the demo's own data and song.
 #include <gtest/gtest.h>
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,12 +11,15 @@
 #include <vector>
 
 #include "platform/midas/midas_testing.h"
+#include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/platform_mode.h"
+#include "platform/win32/stop_signal.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_events.h"
 #include "shell/overlay.h"
+#include "shell/scene_table.h"
 #include "shell/shell.h"
 #include "shell/timeline.h"
 
@@ -90,6 +94,54 @@ TEST_F(Program, OneMessagePerFrameAndTheOverlay) {
   EXPECT_EQ(overlayPerFrame_, (std::vector<int>{0, 1, 0})) << "Home twice leaves it off again";
   // Drawn in frame 2 only, 33 ms after the first frame.
   EXPECT_STREQ(StatsOverlayText(), " frame:00002 sec:00000.033 fps:60.606 KORVO JA PELTA!");
+}
+
+TEST_F(Program, TheOverlayNamesWhereTheDemoIsOnADarkBand) {
+  std::vector<std::uint16_t> shown;
+  onFrame_ = [](int frame) {
+    if (frame == 1) Post(WM_KEYDOWN, VK_HOME);
+    if (frame == 2) Post(WM_KEYDOWN, VK_ESCAPE);
+  };
+  const platform::FrameSink counting = platform::CurrentFrameSink();
+  platform::SetFrameSink([&](const std::uint16_t* pixels) {
+    counting(pixels);
+    shown.assign(pixels, pixels + 640 * 22);
+  });
+  EXPECT_EQ(Run(), 0);
+  const MIDASplayStatus status = platform::LastPlayStatus();
+  char expected[96];
+  std::snprintf(expected, sizeof expected, " pos:0x%04X entry:00 %s", static_cast<unsigned>(status.row | status.position << 8),
+                SceneTable[0].name);
+  EXPECT_STREQ(StatsOverlayPositionText(), expected);
+  // Behind the text every pixel is at most an eighth of full brightness; the text is grey 127.
+  int text = 0;
+  for (std::uint16_t p : shown) {
+    if (p == 0x7BEF) {
+      ++text;
+    } else {
+      ASSERT_LE(p >> 11, 3) << "red";
+      ASSERT_LE((p >> 5) & 63, 7) << "green";
+      ASSERT_LE(p & 31, 3) << "blue";
+    }
+  }
+  EXPECT_GT(text, 200) << "both lines drawn";
+}
+
+TEST_F(Program, StopSignalFinishesTheFrameThenRunsTheStopSequence) {
+  // A fresh process: the signal stays noted for the rest of its life, and the device's threads
+  // would not survive a plain fork.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        platform::InstallStopSignals();
+        onFrame_ = [](int frame) {
+          if (frame == 3) raise(SIGTERM);
+        };
+        const int status = Run();
+        // The frame in which the signal came is the last; the sound library was closed in order.
+        std::exit(status == 0 && frames_ == 3 && !MidasFailed() && platform::ReceivedStopSignal() == SIGTERM ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Program, QuitMessageEndsAtOnceWithItsValue) {
