@@ -51,9 +51,9 @@ std::vector<Canvas> RenderKelmu(int size, int frames) {
                  0.5f + 0.5f * std::cos(2 * Pi * (film - 0.67f))};
         // Mostly silver, tinted by the film.
         Vec3 tint = Lerp(Vec3{0.75f, 0.78f, 0.85f}, hue, 0.6f);
-        // Shadows lifted and glints held back: one scene shows the foil as a negative, where
-        // deep creases would turn to white.
-        Vec3 colour = tint * (0.3f + 0.55f * diffuse) + Vec3{1.0f, 0.95f, 0.9f} * (glint * 0.6f);
+        // Shadows lifted and the whole kept light: one scene shows the foil as a negative, where
+        // deep creases would turn to white and a dark foil to a washed-out pastel.
+        Vec3 colour = tint * (0.42f + 0.55f * diffuse) + Vec3{1.0f, 0.95f, 0.9f} * (glint * 0.5f);
         frame.At(col, row) = colour;
       }
     });

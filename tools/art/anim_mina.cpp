@@ -35,13 +35,15 @@ std::vector<Canvas> RenderMina(int size, int frames) {
     look.lip = {0.85f, 0.4f, 0.45f};
     look.iris = {0.2f, 0.5f, 0.4f};
     BustPicture bust = RenderBust(view, pose, look);
-    // A soft backdrop glow so the face does not float on flat black.
+    // A violet backdrop with a soft glow behind the head. Not dark: its one scene shows the
+    // frame through a contrast that crushes darks, and the spike object there reflects this
+    // picture at a sixth of its light, so a dark backdrop leaves the spikes unseen.
     for (int y = 0; y < size; ++y) {
       for (int x = 0; x < size; ++x) {
         float dx = (x - size * 0.5f) / size, dy = (y - size * 0.38f) / size;
-        float glow = std::exp(-(dx * dx + dy * dy) * 9.0f) * 0.16f;
+        float glow = 0.75f + std::exp(-(dx * dx + dy * dy) * 9.0f) * 0.5f;
         float c = bust.coverage[static_cast<size_t>(y) * size + x];
-        bust.colour.At(x, y) += Vec3{0.25f, 0.1f, 0.45f} * (glow * (1 - c));
+        bust.colour.At(x, y) += Vec3{0.28f, 0.22f, 0.52f} * (glow * (1 - c));
       }
     }
     out.push_back(std::move(bust.colour));
