@@ -2,8 +2,13 @@
 // sink and the virtual sink would, so that numbering, the frame list and the exact sound window
 // can be checked, and ffmpeg is a stand-in script that reads, dies or is killed.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +26,7 @@
 #include "platform/capture/video_pipe.h"
 #include "platform/midas/wav_writer.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/stop_signal.h"
 
 namespace {
 
@@ -236,6 +242,29 @@ TEST(VideoCapture, AnFfmpegThatDiesOrIsKilledIsToldAndLeavesNoFile) {
     EXPECT_FALSE(fs::exists(folder / "out.mkv"));
     EXPECT_FALSE(fs::exists(platform::PartialVideoPath((folder / "out.mkv").string())));
   }
+}
+
+// An ffmpeg (and a helper of its) that reads nothing and never ends must not hold a stopped run:
+// the run gives it up a few seconds after the signal. In a child, as the signal stays noted.
+TEST(VideoCapture, AStuckFfmpegIsGivenUpAfterAStopSignal) {
+  const fs::path folder = FreshFolder();
+  StandIn(folder, "sleep 60 & wait\n");
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    platform::InstallStopSignals();
+    raise(SIGTERM);
+    FedCapture capture{60, 30, {}, {}};
+    capture.settings.video = (folder / "out.mp4").string();
+    capture.settings.fps = 60;
+    const bool finished = capture.Run();
+    _exit(!finished && !fs::exists(folder / "out.mp4") ? 0 : 1);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  ::unsetenv("KORVO_FFMPEG");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 TEST(VideoCapture, MissingFfmpegAndUnwritableTargetsAreToldBeforeTheFirstFrame) {
