@@ -1,5 +1,6 @@
 // A picture of a test scene for the eye: a textured background, turned additive quads, a keyed
-// quad and a lit, textured sphere in front of them. Written to /tmp/korvo_device_scene.png.
+// quad and a lit, textured sphere in front of them. Written to korvo_device_scene.png in the test
+// run's temporary folder.
 #include <cmath>
 
 #include "platform/capture/png_writer.h"
@@ -80,7 +81,8 @@ TEST_F(Capture, TestSceneIsWrittenAndTheSphereHidesWhatIsBehindIt) {
   // Centre of the sphere: x = 320 + 320 * 1.8586 * -40 / 190, y = 240 - 240 * 2.0129 * 10 / 190.
   EXPECT_LT(Depth(195, 215), 0xFFFF);
   EXPECT_EQ(Depth(600, 40), 0xFFFF);
-  EXPECT_TRUE(platform::WritePng("/tmp/korvo_device_scene.png", frame(), 640, 480));
+  std::string fault;
+  EXPECT_TRUE(platform::WritePng(testing::TempDir() + "korvo_device_scene.png", frame(), 640, 480, &fault)) << fault;
 }
 
 }  // namespace
