@@ -124,6 +124,9 @@ TEST(Storyboard, NamesWhatItCannotUse) {
   refused("000001.png: listed in frames.tsv but missing");
   c.List("frame\tentry\n000001\t1\n");  // the older layout: an unwritten picture is no fault...
   refused("lists no picture");         // ...but a capture without any is
+  fs::create_directory(c.dir / "000001.png");
+  refused("000001.png: not a regular file");
+  fs::remove(c.dir / "000001.png");
   std::ofstream(c.dir / "000001.png") << "not a png";
   refused("000001.png");
   EXPECT_FALSE(fs::exists(out));

@@ -194,6 +194,10 @@ bool MakeStoryboard(const std::string& captureFolder, const std::string& outPath
       *fault = frame.picture + ": listed in frames.tsv but missing";
       return false;
     }
+    if (!std::filesystem::is_regular_file(frame.picture, error)) {  // a pipe would never end
+      *fault = frame.picture + ": not a regular file";
+      return false;
+    }
     EntryWork& work = entries[frame.entry];
     work.figures.entry = frame.entry;
     if (work.figures.scene.empty()) work.figures.scene = frame.scene;
