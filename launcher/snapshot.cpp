@@ -183,6 +183,7 @@ bool RestoreDemoState(std::span<const std::uint8_t> state, std::string* fault) {
   platform::RestoreDeviceState(device, textures);
   for (std::size_t i = 0; i < surfaces.size(); ++i) {
     const std::span<std::uint16_t> target = platform::SurfacePixels(surfaces[i]);
+    if (target.empty()) continue;
     std::memcpy(target.data(), pixels[i], target.size_bytes());
     platform::SurfaceWritten(surfaces[i]);
   }

@@ -1,0 +1,369 @@
+// Snapshots: a run that starts from a stored snapshot must be, from the frame it reaches on, the
+// run that went there from the song's start, down to every byte of state and every sample of the
+// song; damaged, cut or foreign snapshot files must be passed over, never trusted. Demo runs
+// happen in child processes (the demo's state lives for the whole process), each with the
+// cache folder in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "launcher/modes.h"
+#include "launcher/snapshot_run.h"
+#include "platform/midas/midas_testing.h"
+#include "platform/midas/song_clock.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/platform_mode.h"
+#include "platform/win32/win32.h"
+#include "shell/shell.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int Fps = 60;
+// The start of entry 2 (a snapshot of its own) and a place between two stored snapshots.
+constexpr MusicPosition EntryStart = 0x0101;
+constexpr MusicPosition BetweenSnapshots = 0x0138;
+
+struct Reached {
+  std::uint64_t stateHash;  // every byte SaveDemoState gives, back buffer and textures included
+  std::int32_t position, entry;
+  std::uint32_t frame;  // of the 60 fps clock, counted from the song's start
+  std::uint32_t padding = 0;  // the struct crosses a pipe whole
+  bool operator==(const Reached& o) const {
+    return stateHash == o.stateHash && position == o.position && entry == o.entry && frame == o.frame;
+  }
+};
+
+std::uint64_t Hash(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t hash = 1469598103934665603ull;
+  for (const std::uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+  return hash;
+}
+
+MusicPosition Heard() {
+  const MIDASplayStatus status = platform::LastPlayStatus();
+  return static_cast<MusicPosition>(status.row | (status.position << 8));
+}
+
+Reached Take() {
+  std::vector<std::uint8_t> state;
+  EXPECT_TRUE(launcher::SaveDemoState(state));
+  return {Hash(state), Heard(), SceneIndex, launcher::NextSnapshotFrame() - 1};
+}
+
+fs::path MakeTemporaryFolder() {
+  std::string pattern = testing::TempDir() + "korvo-snapshot-XXXXXX";
+  EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+  return pattern;
+}
+
+// Every test of this program writes its snapshots into a temporary folder, never the user's cache.
+class TemporaryCache : public testing::Environment {
+ public:
+  void SetUp() override {
+    folder_ = MakeTemporaryFolder();
+    setenv("XDG_CACHE_HOME", folder_.c_str(), 1);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+ private:
+  fs::path folder_;
+};
+testing::Environment* const Cache = testing::AddGlobalTestEnvironment(new TemporaryCache);
+
+class SnapshotTest : public testing::Test {
+ protected:
+  // One whole run for the suite; each test works on its own copy of the cache it wrote.
+  static void SetUpTestSuite() {
+    suiteCache_ = new std::string(std::getenv("XDG_CACHE_HOME"));
+    wholeCache_ = new fs::path(MakeTemporaryFolder());
+    setenv("XDG_CACHE_HOME", wholeCache_->c_str(), 1);
+    whole_ = new std::vector<Reached>(WholeRun({EntryStart, BetweenSnapshots}));
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    fs::remove_all(*wholeCache_, ignored);
+    setenv("XDG_CACHE_HOME", suiteCache_->c_str(), 1);
+    delete suiteCache_;
+    delete wholeCache_;
+    delete whole_;
+  }
+  void SetUp() override {
+    cache_ = MakeTemporaryFolder();
+    fs::copy(*wholeCache_, cache_, fs::copy_options::recursive);
+    setenv("XDG_CACHE_HOME", cache_.c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("XDG_CACHE_HOME", wholeCache_->c_str(), 1);
+    std::error_code ignored;
+    fs::remove_all(cache_, ignored);
+  }
+  fs::path Folder() const { return cache_ / "korvo" / (std::to_string(Fps) + "fps"); }
+
+  // Runs the demo in a child; `prepare` sets the mode up and returns what each frame checks,
+  // which writes a record to the pipe when due and says when the run is done.
+  static std::vector<Reached> RunInChild(const std::function<std::function<bool(int)>()>& prepare) {
+    int channel[2];
+    EXPECT_EQ(pipe(channel), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      close(channel[0]);
+      platform::Mode().presentation = platform::Presentation::Headless;
+      platform::Mode().sound = platform::Sound::Virtual;
+      platform::Mode().dataFolder = KORVO_BUILD_DIR;
+      const auto frame = prepare();
+      const platform::FrameSink inner = platform::CurrentFrameSink();
+      const int out = channel[1];
+      platform::SetFrameSink([inner, frame, out](const std::uint16_t* pixels) {
+        if (inner) inner(pixels);
+        if (QuitFlag == 0 && frame(out)) QuitFlag = 1;
+      });
+      _exit(WinMain(nullptr, nullptr, nullptr, 0));
+    }
+    close(channel[1]);
+    std::vector<Reached> records;
+    Reached r{};
+    while (read(channel[0], &r, sizeof r) == sizeof r) records.push_back(r);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return records;
+  }
+
+  // From the song's start on the 60 fps clock, writing snapshots: the state at the first frame
+  // at or past each position.
+  static std::vector<Reached> WholeRun(std::vector<MusicPosition> positions) {
+    return RunInChild([positions] {
+      platform::UseVirtualClock(Fps);
+      launcher::BeginSnapshots(Fps);
+      return std::function<bool(int)>([positions, next = std::size_t{0}](int out) mutable {
+        launcher::NoteSnapshotFrame();
+        while (next < positions.size() && Heard() >= positions[next]) {
+          const Reached r = Take();
+          if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+          ++next;
+        }
+        return next == positions.size();
+      });
+    });
+  }
+
+  // As a capture from a position: from the latest snapshot before `from`, on along the clock.
+  static std::vector<Reached> Resumed(MusicPosition from, std::vector<MusicPosition> positions) {
+    return RunInChild([from, positions] {
+      platform::UseVirtualClock(Fps);
+      launcher::BeginSnapshots(Fps);
+      return std::function<bool(int)>([from, positions, next = std::size_t{0}](int out) mutable {
+        launcher::NoteSnapshotFrame();
+        if (launcher::NextSnapshotFrame() == 1) {
+          const auto mark = launcher::RestoreSnapshotFor({launcher::SeekTarget::Kind::Position, from}, false, true);
+          if (!mark || mark->frame == 0 || mark->position >= from) _exit(4);
+        }
+        while (next < positions.size() && Heard() >= positions[next]) {
+          const Reached r = Take();
+          if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+          ++next;
+        }
+        return next == positions.size();
+      });
+    });
+  }
+
+  // --start: the state at the frame the run reaches, and that of the first frame after it.
+  static std::vector<Reached> Started(MusicPosition position) {
+    return RunInChild([position] {
+      SetUpStart(position);
+      return std::function<bool(int)>([taken = 0](int out) mutable {
+        if (!StartReached()) return false;
+        const Reached r = Take();
+        if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+        // The real clock runs from here; the first frame shows that the run goes on at all.
+        return ++taken == 1;
+      });
+    });
+  }
+
+  // The latest stored snapshots before `position`, latest first.
+  std::vector<fs::path> SnapshotsBefore(MusicPosition position, std::uint64_t key) {
+    std::map<std::uint32_t, fs::path, std::greater<>> found;
+    for (const auto& entry : fs::directory_iterator(Folder())) {
+      const auto mark = launcher::ReadSnapshotMark(entry.path(), key, Fps);
+      if (mark && mark->position < position) found[mark->frame] = entry.path();
+    }
+    std::vector<fs::path> files;
+    for (const auto& [frame, file] : found) files.push_back(file);
+    return files;
+  }
+
+  static std::string* suiteCache_;
+  static fs::path* wholeCache_;
+  static std::vector<Reached>* whole_;
+  fs::path cache_;
+};
+
+std::string* SnapshotTest::suiteCache_ = nullptr;
+fs::path* SnapshotTest::wholeCache_ = nullptr;
+std::vector<Reached>* SnapshotTest::whole_ = nullptr;
+
+std::uint64_t KeyOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  char header[24] = {};
+  in.read(header, sizeof header);
+  std::uint64_t key = 0;
+  std::memcpy(&key, header + 16, sizeof key);
+  return key;
+}
+
+std::vector<char> Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
+  const std::vector<Reached>& whole = *whole_;
+  ASSERT_EQ(whole.size(), 2u);
+  ASSERT_FALSE(fs::is_empty(Folder()));
+  EXPECT_EQ(whole[0].entry, 2) << "the first position is where entry 2 begins";
+
+  // --start lands on the entry's own snapshot.
+  const std::vector<Reached> started = Started(EntryStart);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_TRUE(started[0] == whole[0]) << "position " << std::hex << started[0].position << " vs "
+                                      << whole[0].position << ", frame " << std::dec << started[0].frame
+                                      << " vs " << whole[0].frame;
+  // A run from the snapshot before the entry goes on through the entry's start and hundreds of
+  // frames more exactly as the whole run did.
+  const std::vector<Reached> resumed = Resumed(EntryStart, {EntryStart, BetweenSnapshots});
+  ASSERT_EQ(resumed.size(), 2u);
+  for (int k = 0; k < 2; ++k) {
+    EXPECT_TRUE(resumed[k] == whole[k]) << "at position " << std::hex << whole[k].position << ": frame "
+                                        << std::dec << resumed[k].frame << " vs " << whole[k].frame
+                                        << ", state " << (resumed[k].stateHash == whole[k].stateHash ? "same" : "differs");
+  }
+}
+
+TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
+  ASSERT_EQ(whole_->size(), 2u);
+  const Reached& whole = (*whole_)[1];
+  const std::uint64_t key = KeyOf(Folder() / "0000000.snap");
+  const std::vector<fs::path> files = SnapshotsBefore(BetweenSnapshots, key);
+  ASSERT_GE(files.size(), 4u);
+
+  // The three latest a start could use: one byte flipped, one cut short, one of another build.
+  std::vector<char> bytes = Bytes(files[0]);
+  bytes[bytes.size() / 2] ^= 0x20;
+  std::ofstream(files[0], std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  fs::resize_file(files[1], fs::file_size(files[1]) - 1000);
+  launcher::SnapshotMark mark;
+  std::vector<std::uint8_t> state;
+  ASSERT_TRUE(launcher::ReadSnapshotFile(files[2], key, Fps, mark, state, nullptr));
+  ASSERT_TRUE(launcher::WriteSnapshotFile(files[2], key ^ 1, Fps, mark, state, nullptr));
+
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_FALSE(launcher::ReadSnapshotFile(files[k], key, Fps, mark, state, nullptr)) << files[k];
+  }
+  EXPECT_FALSE(launcher::ReadSnapshotMark(files[2], key, Fps)) << "a foreign key is stale";
+  EXPECT_FALSE(launcher::ReadSnapshotFile(files[3], key, Fps + 1, mark, state, nullptr))
+      << "another frame rate's clock gives other states";
+
+  const std::vector<Reached> started = Started(BetweenSnapshots);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_TRUE(started[0] == whole);
+  // Passing them again, the run put whole ones in their place.
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(launcher::ReadSnapshotFile(files[k], key, Fps, mark, state, nullptr)) << files[k];
+  }
+}
+
+TEST_F(SnapshotTest, AStateThatDoesNotFitChangesNothing) {
+  std::vector<std::uint8_t> state;
+  ASSERT_TRUE(launcher::SaveDemoState(state));
+  const float clock = EffectClock;
+  EffectClock = clock + 1.0f;
+  std::string fault;
+  for (const std::size_t length : {std::size_t{0}, std::size_t{7}, state.size() - 1}) {
+    EXPECT_FALSE(launcher::RestoreDemoState({state.data(), length}, &fault)) << length;
+    EXPECT_FALSE(fault.empty());
+    EXPECT_EQ(EffectClock, clock + 1.0f);
+  }
+  std::vector<std::uint8_t> longer = state;
+  longer.push_back(0);
+  EXPECT_FALSE(launcher::RestoreDemoState(longer, &fault));
+  std::vector<std::uint8_t> badEntry = state;
+  const std::int32_t entry = 26;
+  std::memcpy(badEntry.data() + sizeof(float), &entry, sizeof entry);
+  EXPECT_FALSE(launcher::RestoreDemoState(badEntry, &fault));
+  EXPECT_EQ(EffectClock, clock + 1.0f);
+  EXPECT_TRUE(launcher::RestoreDemoState(state, &fault)) << fault;
+  EXPECT_EQ(EffectClock, clock);
+}
+
+TEST_F(SnapshotTest, CacheFolderFollowsXdgThenHome) {
+  setenv("XDG_CACHE_HOME", "/somewhere/cache", 1);
+  EXPECT_EQ(launcher::CacheFolder(), fs::path("/somewhere/cache/korvo"));
+  setenv("XDG_CACHE_HOME", "relative/cache", 1);  // not absolute: ignored, as XDG says
+  const char* home = std::getenv("HOME");
+  if (home && *home) {
+    EXPECT_EQ(launcher::CacheFolder(), fs::path(home) / ".cache" / "korvo");
+  }
+}
+
+// The song rendered again up to a frame goes on exactly as the song that was never interrupted:
+// the same play status every frame and the same samples in the sound file.
+TEST_F(SnapshotTest, ReplayedSongContinuesSampleForSample) {
+  const std::string song = std::string(KORVO_BUILD_DIR) + "/sotkux.xm";
+  const auto run = [&](const fs::path& wav, int replayAt, int frames) {
+    platform::ResetMidas();
+    platform::Mode().sound = platform::Sound::Virtual;
+    platform::Mode().wavPath = wav.string();
+    platform::UseVirtualClock(Fps);
+    MIDASstartup();
+    EXPECT_TRUE(MIDASinit());
+    EXPECT_TRUE(MIDASstartBackgroundPlay(0));
+    MIDASmodule module = MIDASloadModule(song.c_str());
+    const MIDASmodulePlayHandle handle = MIDASplayModule(module, TRUE);
+    std::vector<std::uint32_t> statuses;
+    MIDASplayStatus status{};
+    for (int frame = 0; frame < frames; ++frame) {
+      if (frame == 1 && replayAt > 0) {
+        EXPECT_TRUE(platform::ReplaySongToFrame(Fps, static_cast<std::uint64_t>(replayAt)));
+        for (int k = 1; k <= replayAt; ++k) platform::AdvanceVirtualFrame();
+        frame = replayAt + 1;
+      }
+      MIDASgetPlayStatus(handle, &status);
+      if (frame > 700) statuses.push_back(status.position << 8 | status.row);
+      platform::AdvanceVirtualFrame();
+    }
+    MIDASstopModule(handle);
+    MIDASfreeModule(module);
+    MIDASstopBackgroundPlay();
+    MIDASclose();
+    platform::Mode() = platform::PlatformMode{};
+    return statuses;
+  };
+  const auto whole = run(cache_ / "whole.wav", 0, 760);
+  const auto replayed = run(cache_ / "replayed.wav", 700, 760);
+  EXPECT_EQ(whole, replayed);
+  const std::vector<char> a = Bytes(cache_ / "whole.wav"), b = Bytes(cache_ / "replayed.wav");
+  EXPECT_GT(a.size(), 48000u * 4 * 12) << "12 s of song";
+  EXPECT_TRUE(a == b) << a.size() << " vs " << b.size() << " bytes";
+}
+
+}  // namespace
