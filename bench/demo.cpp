@@ -1,10 +1,11 @@
-// korvo-bench demo [--fps N] [--data DIR]: the whole demo headless from its start, with the
+// korvo-bench demo [--fps N] [--data DIR] [--render-scale K] [--colour 32]: the whole demo
+// headless from its start, in the rendering asked for (the exact one by default), with the
 // project's data and song, on a virtual clock of N frames per second (default 30). Each frame's
 // cost is the wall time from one finished frame to the next (clear, timeline, scene, the song
 // rendered for that frame, hand-over), with the device's worker threads on all cores; cpu_ms is
 // the processor time of all threads in that interval, which a busy machine inflates less. Prints
 // "demo entry=K median_ms=M worst_ms=W cpu_median_ms=C frames=F" per scene-table entry and
-// "demo all ...".
+// "demo all ...", after a line "demo rendering=WxH colour=B".
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -52,10 +53,21 @@ void PrintTimes(const std::string& label, const FrameTimes& times) {
 int DemoBench(int argc, char** argv) {
   int fps = 30;
   std::string data = KORVO_BUILD_DIR;
+  int scale = 1, colourBits = 16;
   for (int k = 1; k + 1 < argc; k += 2) {
     if (std::strcmp(argv[k], "--fps") == 0) fps = std::max(1, std::atoi(argv[k + 1]));
     if (std::strcmp(argv[k], "--data") == 0) data = argv[k + 1];
+    if (std::strcmp(argv[k], "--render-scale") == 0) scale = std::atoi(argv[k + 1]);
+    if (std::strcmp(argv[k], "--colour") == 0) colourBits = std::atoi(argv[k + 1]);
   }
+  if (scale < 1 || scale > 4 || (colourBits != 16 && colourBits != 32)) {
+    std::fprintf(stderr, "demo: --render-scale takes 1 to 4 and --colour 16 or 32\n");
+    return 2;
+  }
+  platform::Mode().renderScale = scale;
+  platform::Mode().colourBits = colourBits;
+  const platform::FrameLayout layout = platform::CurrentFrameLayout();
+  std::printf("demo rendering=%dx%d colour=%d\n", layout.width, layout.height, colourBits);
   platform::Mode().presentation = platform::Presentation::Headless;
   platform::Mode().sound = platform::Sound::Virtual;
   platform::Mode().dataFolder = data;

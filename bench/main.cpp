@@ -16,6 +16,7 @@ constexpr const char* Usage =
     "usage: korvo-bench COMMAND [options]\n"
     "  codec [--plain]              the animation codec's stages; --plain without AVX-512\n"
     "  demo [--fps N] [--data DIR]  the whole demo, headless, timed per scene-table entry\n"
+    "       [--render-scale K] [--colour 32]  in a high-definition rendering\n"
     "  device [REPEATS]             the software device on busy frames, per thread count\n"
     "  korvo-bench --help\n"
     "Each measurement is one line: \"<command> <what> key=value ...\".\n";

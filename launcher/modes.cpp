@@ -126,7 +126,11 @@ int RunDemo(const launcher::Options& options) {
   platform::SetFullscreenToggle(TogglePresenterFullscreen);
 
   int status = WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT);
-  if (options.stats) std::printf("%s\n", PresenterStatsLine().c_str());
+  if (options.stats) {
+    const platform::FrameLayout frame = platform::CurrentFrameLayout();
+    std::printf("%s rendering=%dx%d colour=%d\n", PresenterStatsLine().c_str(), frame.width, frame.height,
+                frame.trueColour ? 32 : 16);
+  }
   if (capturing) {
     if (!platform::EndCapture() && status == 0) status = 1;
   } else if (status != 0 && platform::ReceivedStopSignal() == 0) {
