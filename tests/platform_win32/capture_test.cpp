@@ -333,6 +333,26 @@ TEST(VideoCapture, RealFfmpegKeepsTheRateAndLosslessKeepsEveryPixel) {
   const std::string video = ReadAll(folder / "video.rgb");
   EXPECT_EQ(video.size(), 12u * 640 * 480 * 3);
   EXPECT_TRUE(video == ReadAll(folder / "pictures.rgb"));
+
+  // The default: picture and sound of one length, to within a frame, at exactly 60/1.
+  FedCapture high{60, 45, {}, {}};
+  high.settings.video = (folder / "out.mp4").string();
+  high.settings.fps = 60;
+  ASSERT_TRUE(high.Run());
+  ASSERT_EQ(std::system(("ffprobe -v error -show_entries stream=codec_type,r_frame_rate,avg_frame_rate,duration "
+                         "-of csv=p=0 " + high.settings.video + " > " + probe.string()).c_str()), 0);
+  const std::vector<std::string> streams = Lines(ReadAll(probe));
+  ASSERT_EQ(streams.size(), 2u) << ReadAll(probe);
+  double seconds[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    const bool isVideo = streams[i].starts_with("video");
+    if (isVideo) {
+      EXPECT_EQ(streams[i].substr(0, 19), "video,60/1,60/1,0.7") << streams[i];
+    }
+    seconds[isVideo] = std::stod(streams[i].substr(streams[i].rfind(',') + 1));
+  }
+  EXPECT_NEAR(seconds[1], 0.75, 1e-6);
+  EXPECT_NEAR(seconds[0], seconds[1], 1.0 / 60);
 }
 
 TEST(Progress, LineShowsShareFramesPositionRatesAndTimeLeft) {
