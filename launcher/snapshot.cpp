@@ -130,10 +130,9 @@ bool SaveDemoState(std::vector<std::uint8_t>& state) {
   if (!platform::SaveDeviceState(TextureSurfaces(), device)) return false;
   PutValue(state, device);
   for (IDirectDrawSurface7* surface : CarriedSurfaces()) {
-    const std::span<std::uint16_t> pixels = platform::SurfacePixels(surface);
-    const std::uint32_t count = static_cast<std::uint32_t>(pixels.size());
-    PutValue(state, count);
-    Put(state, pixels.data(), pixels.size_bytes());
+    const std::vector<std::uint8_t> picture = platform::SaveSurface(surface);
+    PutValue(state, static_cast<std::uint32_t>(picture.size()));
+    Put(state, picture.data(), picture.size());
   }
   return true;
 }
@@ -164,13 +163,13 @@ bool RestoreDemoState(std::span<const std::uint8_t> state, std::string* fault) {
     return Fail(fault, "the bound texture is not one of the demo's");
   }
   const std::vector<IDirectDrawSurface7*> surfaces = CarriedSurfaces();
-  std::vector<const std::uint8_t*> pixels;
+  std::vector<std::span<const std::uint8_t>> pictures;
   for (IDirectDrawSurface7* surface : surfaces) {
-    std::uint32_t count = 0;
-    const std::size_t expected = platform::SurfacePixels(surface).size();
-    if (!in.Get(count) || count != expected) return Fail(fault, "a surface has the wrong size");
-    pixels.push_back(in.Take(expected * sizeof(std::uint16_t)));
-    if (!pixels.back()) return Fail(fault, "a surface is cut short");
+    std::uint32_t size = 0;
+    const std::uint8_t* picture = in.Get(size) ? in.Take(size) : nullptr;
+    if (!picture) return Fail(fault, "a surface is cut short");
+    pictures.emplace_back(picture, size);
+    if (!platform::SurfaceFits(surface, pictures.back())) return Fail(fault, "a surface of another size or kind");
   }
   if (!in.AtEnd()) return Fail(fault, "unexpected bytes after the state");
 
@@ -181,12 +180,7 @@ bool RestoreDemoState(std::span<const std::uint8_t> state, std::string* fault) {
   for (const SceneStateField& field : SceneStateFields()) std::memcpy(field.data, fields[k++], field.size);
   FramePostProcess = PostProcessAt(postProcess);
   platform::RestoreDeviceState(device, textures);
-  for (std::size_t i = 0; i < surfaces.size(); ++i) {
-    const std::span<std::uint16_t> target = platform::SurfacePixels(surfaces[i]);
-    if (target.empty()) continue;
-    std::memcpy(target.data(), pixels[i], target.size_bytes());
-    platform::SurfaceWritten(surfaces[i]);
-  }
+  for (std::size_t i = 0; i < surfaces.size(); ++i) platform::RestoreSurface(surfaces[i], pictures[i]);
   return true;
 }
 

@@ -8,8 +8,9 @@
 // belongs to one frame rate N; it is also keyed by a hash of the program, the data files and the
 // song, and checksummed, so a stale or damaged file is never trusted.
 //
-// Files: <cache>/korvo/<N>fps/<frame>.snap, where <cache> is $XDG_CACHE_HOME or ~/.cache, and
-// <frame> counts the frames of the run from 0. Demo thread only, between frames.
+// Files: <cache>/korvo/<N>fps/<frame>.snap (<N>fps-<K>x-<B>bit for a rendering at another scale
+// or colour depth), where <cache> is $XDG_CACHE_HOME or ~/.cache, and <frame> counts the frames of
+// the run from 0. Demo thread only, between frames.
 #pragma once
 
 #include <cstdint>

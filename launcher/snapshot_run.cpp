@@ -10,6 +10,7 @@
 
 #include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/platform_mode.h"
 #include "platform/win32/win32.h"
 
 namespace launcher {
@@ -79,7 +80,13 @@ void Prepare() {
   run.key = ProgramDataKey();
   const std::filesystem::path cache = CacheFolder();
   if (cache.empty()) return WarnOnce("no cache folder (neither XDG_CACHE_HOME nor HOME is set)");
-  run.folder = cache / (std::to_string(run.fps) + "fps");
+  // Another rendering (scale, colour depth) keeps other pictures: a folder of its own.
+  std::string name = std::to_string(run.fps) + "fps";
+  const platform::PlatformMode& mode = platform::Mode();
+  if (mode.renderScale != 1 || mode.colourBits != 16) {
+    name += "-" + std::to_string(mode.renderScale) + "x-" + std::to_string(mode.colourBits) + "bit";
+  }
+  run.folder = cache / name;
   std::error_code error;
   std::filesystem::create_directories(run.folder, error);
   if (error || access(run.folder.c_str(), W_OK | X_OK) != 0) {

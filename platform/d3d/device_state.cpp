@@ -1,5 +1,7 @@
 #include "platform/d3d/device_state.h"
 
+#include <cstring>
+
 #include "platform/d3d/software_device.h"
 #include "platform/d3d/texture.h"
 
@@ -42,14 +44,61 @@ bool RestoreDeviceState(const DeviceState& state, std::span<IDirectDrawSurface7*
   return true;
 }
 
-std::span<std::uint16_t> SurfacePixels(IDirectDrawSurface7* surface) {
-  Texture* texture = surface ? surface->texture() : nullptr;
-  if (!texture) return {};
-  return {texture->pixels(), static_cast<std::size_t>(texture->width()) * texture->height()};
+namespace {
+
+struct SurfaceHeader {
+  std::int32_t scale;
+  std::int32_t trueColour;
+};
+
+// A true-colour surface's picture is its widened texels; a 16-bit one's its R5G6B5 texels.
+std::size_t PictureBytes(const Texture& texture, int scale) {
+  const std::size_t texels = static_cast<std::size_t>(texture.logicalWidth()) * scale *
+                             texture.logicalHeight() * scale;
+  return texels * (texture.trueColour() ? sizeof(std::uint32_t) : sizeof(std::uint16_t));
 }
 
-void SurfaceWritten(IDirectDrawSurface7* surface) {
-  if (Texture* texture = surface ? surface->texture() : nullptr) texture->Widen();
+}  // namespace
+
+std::vector<std::uint8_t> SaveSurface(IDirectDrawSurface7* surface) {
+  Texture* texture = surface ? surface->texture() : nullptr;
+  if (!texture) return {};
+  const SurfaceHeader header{texture->scale(), texture->trueColour() ? 1 : 0};
+  const auto* picture = texture->trueColour() ? static_cast<const void*>(texture->widened())
+                                              : static_cast<const void*>(texture->pixels());
+  std::vector<std::uint8_t> bytes(sizeof header + PictureBytes(*texture, header.scale));
+  std::memcpy(bytes.data(), &header, sizeof header);
+  std::memcpy(bytes.data() + sizeof header, picture, bytes.size() - sizeof header);
+  return bytes;
+}
+
+bool SurfaceFits(IDirectDrawSurface7* surface, std::span<const std::uint8_t> bytes) {
+  Texture* texture = surface ? surface->texture() : nullptr;
+  if (!texture) return bytes.empty();
+  SurfaceHeader header{};
+  if (bytes.size() < sizeof header) return false;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  return header.scale >= 1 && header.scale <= texture->maxScale() &&
+         header.trueColour == (texture->trueColour() ? 1 : 0) &&
+         bytes.size() == sizeof header + PictureBytes(*texture, header.scale);
+}
+
+bool RestoreSurface(IDirectDrawSurface7* surface, std::span<const std::uint8_t> bytes) {
+  if (!SurfaceFits(surface, bytes)) return false;
+  Texture* texture = surface ? surface->texture() : nullptr;
+  if (!texture) return true;
+  SurfaceHeader header{};
+  std::memcpy(&header, bytes.data(), sizeof header);
+  texture->SetScale(header.scale);
+  auto* picture = texture->trueColour() ? static_cast<void*>(texture->widened())
+                                        : static_cast<void*>(texture->pixels());
+  std::memcpy(picture, bytes.data() + sizeof header, bytes.size() - sizeof header);
+  if (texture->trueColour()) {
+    texture->Narrow(0, texture->height());
+  } else {
+    texture->Widen();
+  }
+  return true;
 }
 
 }  // namespace platform

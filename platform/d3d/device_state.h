@@ -1,5 +1,5 @@
 // The software device's state between two frames as plain values: every render state, the three
-// transforms and which surface is bound, plus the pixels of any surface. Snapshots of the demo
+// transforms and which surface is bound, plus the picture of any surface. Snapshots of the demo
 // save it and put it back; drawing never uses this. The depth buffer is not part of it: every
 // frame clears it before drawing. Demo thread only, between frames.
 #pragma once
@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/d3d/d3d7.h"
 
@@ -25,9 +26,12 @@ bool SaveDeviceState(std::span<IDirectDrawSurface7* const> surfaces, DeviceState
 // False, changing nothing, when the bound-texture place lies outside `surfaces`.
 bool RestoreDeviceState(const DeviceState& state, std::span<IDirectDrawSurface7* const> surfaces);
 
-// The R5G6B5 pixels of a texture or of the back buffer, rows packed; call SurfaceWritten after
-// changing them, so that drawing samples the new pixels.
-std::span<std::uint16_t> SurfacePixels(IDirectDrawSurface7* surface);
-void SurfaceWritten(IDirectDrawSurface7* surface);
+// A texture or the back buffer as stored: its storage scale and its picture (R5G6B5 texels, or
+// 8-bit channels for a true-colour surface) as bytes; empty for no surface.
+std::vector<std::uint8_t> SaveSurface(IDirectDrawSurface7* surface);
+// True when bytes from SaveSurface fit this surface (its kind, size and largest scale).
+bool SurfaceFits(IDirectDrawSurface7* surface, std::span<const std::uint8_t> bytes);
+// Puts the picture back, with what drawing samples from it; false, changing nothing, unless it fits.
+bool RestoreSurface(IDirectDrawSurface7* surface, std::span<const std::uint8_t> bytes);
 
 }  // namespace platform
