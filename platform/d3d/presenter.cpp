@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -40,6 +42,7 @@ struct Display {
   Uint32 coloursFormat = 0;
   int lastSurfaceWidth = 0, lastSurfaceHeight = 0;  // the black borders are drawn on a change
   std::vector<std::uint16_t> lastFrame = std::vector<std::uint16_t>(kWidth * kHeight, 0);
+  platform::FrameLayout shownLayout{kWidth, kHeight, false};  // of lastFrame (a larger rendering's)
   double periodMs = kRefreshMs;
   Clock::time_point nextShow;
   bool paced = false;
@@ -51,6 +54,22 @@ struct Display {
 
 Display display;
 Stats stats;
+
+// The thread that shows frames, so that the next frame is drawn meanwhile. The demo's thread hands
+// it one frame at a time and waits for it before the next, and before it touches the window
+// (events, title, size), so the two never use the window at once.
+struct ShowThread {
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable wake, idle;
+  bool busy = false;
+  bool stop = false;
+  SDL_Surface* surface = nullptr;
+  PictureArea area{};
+  bool wholeSurface = false;
+};
+
+ShowThread shower;
 
 std::string SdlFault(const char* what) { return std::string(what) + ": " + SDL_GetError(); }
 
@@ -79,23 +98,33 @@ void BuildColours(const SDL_PixelFormat* format) {
   display.coloursFormat = format->format;
 }
 
+// A true-colour pixel (0x00RRGGBB) in the surface's format.
+std::uint32_t MapTrueColour(std::uint32_t c, const SDL_PixelFormat* format) {
+  if (format->format == SDL_PIXELFORMAT_RGB888) return c;
+  return SDL_MapRGB(format, static_cast<Uint8>(c >> 16), static_cast<Uint8>(c >> 8), static_cast<Uint8>(c));
+}
+
 template <typename Pixel>
-void ScaleInto(const std::uint16_t* frame, SDL_Surface* surface, const PictureArea& area) {
+void ScaleInto(const std::uint16_t* frame, const platform::FrameLayout& layout, SDL_Surface* surface,
+               const PictureArea& area) {
   auto* base = static_cast<std::uint8_t*>(surface->pixels);
   const std::uint32_t* colours = display.colours.data();
   // Nearest source column of each target column; whole scales replicate pixels exactly.
   static std::vector<int> columns;
   columns.resize(static_cast<std::size_t>(area.width));
-  for (int x = 0; x < area.width; ++x) columns[x] = x * kWidth / area.width;
+  for (int x = 0; x < area.width; ++x) columns[x] = x * layout.width / area.width;
   int previousRow = -1;
   Pixel* previousLine = nullptr;
   for (int y = 0; y < area.height; ++y) {
     Pixel* line = reinterpret_cast<Pixel*>(base + static_cast<std::size_t>(area.y + y) * surface->pitch) + area.x;
-    const int row = y * kHeight / area.height;
+    const int row = y * layout.height / area.height;
     if (row == previousRow) {
       std::copy_n(previousLine, area.width, line);
+    } else if (layout.trueColour) {
+      const auto* source = reinterpret_cast<const std::uint32_t*>(frame) + static_cast<std::size_t>(row) * layout.width;
+      for (int x = 0; x < area.width; ++x) line[x] = static_cast<Pixel>(MapTrueColour(source[columns[x]], surface->format));
     } else {
-      const std::uint16_t* source = frame + row * kWidth;
+      const std::uint16_t* source = frame + static_cast<std::size_t>(row) * layout.width;
       for (int x = 0; x < area.width; ++x) line[x] = static_cast<Pixel>(colours[source[columns[x]]]);
     }
     previousRow = row;
@@ -103,34 +132,49 @@ void ScaleInto(const std::uint16_t* frame, SDL_Surface* surface, const PictureAr
   }
 }
 
-void Show(const std::uint16_t* frame) {
-  SDL_Surface* surface = SDL_GetWindowSurface(display.window);
-  if (!surface) return;
+// On the demo's thread: the window's surface as it is now, with black borders after a change of
+// size. False when there is nothing to show into.
+bool PrepareSurface(SDL_Surface*& surface, PictureArea& area, bool& wholeSurface) {
+  surface = SDL_GetWindowSurface(display.window);
+  if (!surface) return false;
   const int bytes = surface->format->BytesPerPixel;
-  if (bytes != 2 && bytes != 4) return;
+  if (bytes != 2 && bytes != 4) return false;
   if (display.coloursFormat != surface->format->format) BuildColours(surface->format);
-  const PictureArea area = FitPicture(surface->w, surface->h);
-  if (area.width <= 0 || area.height <= 0) return;
-  SDL_LockSurface(surface);
-  const bool resized = surface->w != display.lastSurfaceWidth || surface->h != display.lastSurfaceHeight;
-  if (resized) {
+  area = FitPicture(surface->w, surface->h);
+  if (area.width <= 0 || area.height <= 0) return false;
+  wholeSurface = surface->w != display.lastSurfaceWidth || surface->h != display.lastSurfaceHeight;
+  if (wholeSurface) {
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
     display.lastSurfaceWidth = surface->w;
     display.lastSurfaceHeight = surface->h;
   }
-  if (bytes == 4) {
-    ScaleInto<std::uint32_t>(frame, surface, area);
+  return true;
+}
+
+void Blit(const std::uint16_t* frame, const platform::FrameLayout& layout, SDL_Surface* surface,
+          const PictureArea& area, bool wholeSurface) {
+  SDL_LockSurface(surface);
+  if (surface->format->BytesPerPixel == 4) {
+    ScaleInto<std::uint32_t>(frame, layout, surface, area);
   } else {
-    ScaleInto<std::uint16_t>(frame, surface, area);
+    ScaleInto<std::uint16_t>(frame, layout, surface, area);
   }
   SDL_UnlockSurface(surface);
   // Only the picture goes to the display, unless the borders changed too.
   const SDL_Rect picture{area.x, area.y, area.width, area.height};
-  if (resized) {
+  if (wholeSurface) {
     SDL_UpdateWindowSurface(display.window);
   } else {
     SDL_UpdateWindowSurfaceRects(display.window, &picture, 1);
   }
+}
+
+// At once, on the demo's thread (the shower is idle).
+void Show(const std::uint16_t* frame, const platform::FrameLayout& layout) {
+  SDL_Surface* surface = nullptr;
+  PictureArea area{};
+  bool wholeSurface = false;
+  if (PrepareSurface(surface, area, wholeSurface)) Blit(frame, layout, surface, area, wholeSurface);
 }
 
 // Waits for the next refresh of the display when frames come faster than it shows them.
@@ -158,6 +202,43 @@ void CountShown() {
   }
   stats.previous = now;
   stats.havePrevious = true;
+}
+
+void ShowerLoop() {
+  std::unique_lock<std::mutex> lock(shower.mutex);
+  for (;;) {
+    shower.wake.wait(lock, [] { return shower.busy || shower.stop; });
+    if (shower.stop) return;
+    lock.unlock();
+    Pace();
+    Blit(display.lastFrame.data(), display.shownLayout, shower.surface, shower.area, shower.wholeSurface);
+    CountShown();
+    lock.lock();
+    shower.busy = false;
+    shower.idle.notify_all();
+  }
+}
+
+void HandToShower() {
+  if (!PrepareSurface(shower.surface, shower.area, shower.wholeSurface)) return;
+  if (!shower.thread.joinable()) {
+    shower.stop = false;
+    shower.thread = std::thread(ShowerLoop);
+  }
+  std::lock_guard<std::mutex> lock(shower.mutex);
+  shower.busy = true;
+  shower.wake.notify_one();
+}
+
+void StopShower() {
+  if (!shower.thread.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(shower.mutex);
+    shower.stop = true;
+    shower.wake.notify_one();
+  }
+  shower.thread.join();
+  shower.busy = false;
 }
 
 int Rows(int position) { return (position >> 8) * 64 + (position & 0xFF); }
@@ -193,7 +274,8 @@ void ShowProgress() {
       if (edge || filled) picture[y * kWidth + x] = edge ? 0x8410 : 0xFFFF;
     }
   }
-  Show(picture.data());
+  WaitForPresenter();
+  Show(picture.data(), {kWidth, kHeight, false});
 }
 
 }  // namespace
@@ -254,6 +336,7 @@ bool OpenPresenter(std::string& failure) {
 }
 
 void ClosePresenter() {
+  StopShower();
   platform::FinishProgress();
   if (display.window) SDL_DestroyWindow(display.window);
   if (display.video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -264,6 +347,7 @@ void PresentFrame(const std::uint16_t* pixels) {
   const bool presenting = platform::Mode().presenting;
   if (presenting) {
     if (!display.wasPresenting) {
+      WaitForPresenter();
       platform::FinishProgress();
       display.progressShown = false;
       display.aheadFrames = 0;
@@ -271,11 +355,17 @@ void PresentFrame(const std::uint16_t* pixels) {
       stats.havePrevious = false;
     }
     if (display.window) {
-      std::copy_n(pixels, kWidth * kHeight, display.lastFrame.data());
-      Pace();
-      Show(pixels);
+      WaitForPresenter();
+      // The rendering's frame, 16-bit words (two a pixel in true colour).
+      const platform::FrameLayout layout = platform::CurrentFrameLayout();
+      const std::size_t words = static_cast<std::size_t>(layout.width) * layout.height * (layout.trueColour ? 2 : 1);
+      display.lastFrame.resize(words);
+      display.shownLayout = layout;
+      std::copy_n(pixels, words, display.lastFrame.data());
+      HandToShower();
+    } else {
+      CountShown();
     }
-    CountShown();
   } else {
     ShowProgress();
   }
@@ -286,6 +376,7 @@ void PresentFrame(const std::uint16_t* pixels) {
 
 void TogglePresenterFullscreen() {
   if (!display.window) return;
+  WaitForPresenter();
   const bool fullscreen = (SDL_GetWindowFlags(display.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
   SDL_Rect bounds{0, 0, kWidth, kHeight};
   SDL_GetDisplayBounds(DisplayIndex(), &bounds);
@@ -307,16 +398,29 @@ void TogglePresenterFullscreen() {
 }
 
 void PresenterPaused(bool paused) {
+  WaitForPresenter();
   if (display.window) SDL_SetWindowTitle(display.window, paused ? "Korvo and Pelta (paused)" : kTitle);
   stats.havePrevious = false;
   display.paced = false;
 }
 
 void ShowLastFrameAgain() {
-  if (display.window && platform::Mode().presenting) Show(display.lastFrame.data());
+  WaitForPresenter();
+  if (display.window && platform::Mode().presenting) Show(display.lastFrame.data(), display.shownLayout);
+}
+
+bool PresenterBusy() {
+  std::lock_guard<std::mutex> lock(shower.mutex);
+  return shower.busy;
+}
+
+void WaitForPresenter() {
+  std::unique_lock<std::mutex> lock(shower.mutex);
+  shower.idle.wait(lock, [] { return !shower.busy; });
 }
 
 std::string PresenterStatsLine() {
+  WaitForPresenter();
   const double fps = stats.intervalMs > 0 ? stats.intervals * 1000.0 / stats.intervalMs : 0.0;
   char line[128];
   std::snprintf(line, sizeof line, "stats frames=%d fps=%.2f slowest_ms=%.1f over_16.7ms=%d", stats.frames, fps,

@@ -2,7 +2,7 @@
 // SDL2 window; Headless opens nothing. In every mode each shown frame then goes to the frame sink
 // and the virtual clock advances by one frame. Events are pumped by the Windows stand-in, not here.
 //
-// The frame goes to the window's own surface: RGB565 widened through a table and scaled by pixel
+// The frame goes, on a thread of the presenter's own, to the window's own surface: RGB565 widened through a table and scaled by pixel
 // replication into the largest 4:3 area of the window, centred, black around it. That costs about
 // a millisecond and needs no graphics driver. Frames are paced to the display's refresh rate
 // (60 Hz when it reports none), never faster; a late frame is shown at once.
@@ -17,7 +17,7 @@
 // False, with the cause in failure, when the mode needs a display and none can be opened.
 bool OpenPresenter(std::string& failure);
 void ClosePresenter();
-// 640 x 480 R5G6B5, rows packed.
+// In platform::CurrentFrameLayout(): 640 x 480 R5G6B5 by default, rows packed.
 void PresentFrame(const std::uint16_t* pixels);
 
 // Full screen <-> window (F11, Alt+Enter); nothing while headless.
@@ -25,6 +25,11 @@ void TogglePresenterFullscreen();
 
 // The viewer's pause: the title says so, and the time paused is left out of the statistics.
 void PresenterPaused(bool paused);
+// Frames are shown on a thread of the presenter's own while the next one is drawn. The window
+// (its events, title, size) is touched only while that thread is idle.
+bool PresenterBusy();
+void WaitForPresenter();
+
 // Shows the last frame again (a paused window that was covered or resized).
 void ShowLastFrameAgain();
 

@@ -123,7 +123,8 @@ void NoteStopSignal() {
 }
 
 void PumpEvents() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+  // While the presenter shows a frame the window is left to it; its events wait for the next look.
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && !PresenterBusy()) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) TranslateSdlEvent(event);
   }
@@ -142,6 +143,7 @@ bool DemoKeyWaiting() {
 // frame of the display.
 void HoldWhilePaused() {
   if (!platform::Paused()) return;
+  WaitForPresenter();
   while (platform::Paused() && !System().stepPending && !DemoKeyWaiting() &&
          platform::ReceivedStopSignal() == 0 && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
     SDL_Event event;
@@ -256,6 +258,7 @@ BOOL GetMessageA(MSG* msg, HWND, UINT, UINT) {
         *msg = MSG{nullptr, WM_QUIT, 0, 0, GetTickCount(), {0, 0}};
         return FALSE;
       }
+      WaitForPresenter();
       SDL_WaitEventTimeout(nullptr, 10);
     }
   }

@@ -47,13 +47,13 @@ TEST_F(DeviceMode, WithoutAnAudioDeviceTheSongGoesOnSilentlyInRealTime) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   platform::UseRealClock();
   testing::internal::CaptureStderr();
+  const auto start = std::chrono::steady_clock::now();
   // Speed 1 at 250 BPM: 10 ms per row.
   const auto handle = StartSong(midastest::WriteSong("silent.xm", midastest::CountingSong(2, 1, 250)));
   const std::string told = testing::internal::GetCapturedStderr();
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   EXPECT_NE(told.find("Unable to open the audio device"), std::string::npos) << told;
   EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "one line, not the sound system's noise: " << told;
-  const auto start = std::chrono::steady_clock::now();
   DWORD previous = 0;
   for (int poll = 0; poll < 20; ++poll) {
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
