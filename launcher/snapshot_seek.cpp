@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
@@ -23,6 +24,7 @@ struct Seek {
   bool reached = true;
   bool restoreAtFirstFrame = false;
   platform::Sound sound = platform::Sound::Device;  // the run's own, given back at the target
+  std::optional<SeekTarget> jump;  // asked for between frames, made at the next frame's end
 };
 
 Seek& State() {
@@ -45,8 +47,38 @@ void Arrive(std::uint32_t tick) {
   platform::Mode().presenting = true;
 }
 
+// From the frame sink: the state is the frame's own, before the clock moves on.
+bool MakeJump(const SeekTarget& target) {
+  Seek& seek = State();
+  const platform::PlatformMode before = platform::Mode();
+  if (seek.reached) seek.sound = before.sound;
+  platform::Mode().sound = platform::Sound::Virtual;
+  BeginSnapshots(AheadFps);
+  const std::optional<SnapshotMark> mark = RestoreSnapshotFor(target, true, true);
+  if (!mark) {
+    platform::Mode() = before;
+    if (seek.reached) EndSnapshots();
+    std::fprintf(stderr, "korvo: no snapshot leads there\n");
+    return false;
+  }
+  seek.target = target;
+  seek.reached = false;
+  seek.restoreAtFirstFrame = false;
+  platform::Mode().presenting = false;
+  // Song time counts from the virtual clock's zero, the song's start, from now on.
+  StartTick = 0;
+  if (target.ReachedAt(mark->position, mark->tick)) Arrive(mark->tick);
+  return true;
+}
+
 void AheadSink(const std::uint16_t*) {
   Seek& seek = State();
+  if (seek.jump) {
+    const SeekTarget target = *seek.jump;
+    seek.jump.reset();
+    MakeJump(target);
+    return;
+  }
   if (seek.reached) return;
   NoteSnapshotFrame();
   if (seek.restoreAtFirstFrame) {
@@ -79,29 +111,7 @@ void RunAheadTo(const SeekTarget& target, bool silent) {
 
 bool RunAheadDone() { return State().reached; }
 
-bool JumpTo(const SeekTarget& target) {
-  Seek& seek = State();
-  const platform::PlatformMode before = platform::Mode();
-  if (seek.reached) seek.sound = before.sound;
-  platform::Mode().sound = platform::Sound::Virtual;
-  BeginSnapshots(AheadFps);
-  const std::optional<SnapshotMark> mark = RestoreSnapshotFor(target, true, false);
-  if (!mark) {
-    platform::Mode() = before;
-    if (seek.reached) EndSnapshots();
-    std::fprintf(stderr, "korvo: no snapshot leads there yet\n");
-    return false;
-  }
-  seek.target = target;
-  seek.reached = false;
-  seek.restoreAtFirstFrame = false;
-  platform::Mode().presenting = false;
-  platform::SetFrameSink(AheadSink);
-  // Jumps measure song time from the virtual clock's zero, the song's start.
-  StartTick = 0;
-  if (target.ReachedAt(mark->position, mark->tick)) Arrive(mark->tick);
-  return true;
-}
+void JumpTo(const SeekTarget& target) { State().jump = target; }
 
 bool ViewerKey(unsigned virtualKey) {
   const std::int64_t now = GetTickCount() - StartTick;

@@ -18,9 +18,10 @@ void RunAheadTo(const SeekTarget& target, bool silent);
 // True once the run reached its target and plays in real time.
 bool RunAheadDone();
 
-// Between frames of a run set up with RunAheadTo: goes to another place. False, changing
-// nothing, when no snapshot leads there.
-bool JumpTo(const SeekTarget& target);
+// Between frames of a run set up with RunAheadTo: goes to another place at the end of the next
+// frame (the frame sink), from the latest snapshot that leads there; without one, it stays and
+// says so on standard error.
+void JumpTo(const SeekTarget& target);
 // The viewer's keys (virtual-key codes): true when the key was one of them.
 bool ViewerKey(unsigned virtualKey);
 

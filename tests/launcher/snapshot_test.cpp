@@ -21,6 +21,7 @@
 
 #include "launcher/modes.h"
 #include "launcher/snapshot_run.h"
+#include "launcher/snapshot_seek.h"
 #include "platform/midas/midas_testing.h"
 #include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
@@ -33,9 +34,15 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int Fps = 60;
-// The start of entry 2 (a snapshot of its own) and a place between two stored snapshots.
 constexpr MusicPosition EntryStart = 0x0101;
 constexpr MusicPosition BetweenSnapshots = 0x0138;
+
+// The start of entry 1, and of entry 2 (a snapshot of its own); a place between two snapshots.
+constexpr MusicPosition FirstEntryEnd = 0x0021;
+launcher::SeekTarget AtPosition(std::int64_t p) { return {launcher::SeekTarget::Kind::Position, p}; }
+launcher::SeekTarget AtTick(std::int64_t t) { return {launcher::SeekTarget::Kind::Tick, t}; }
+// What the suite's whole run recorded, in this order.
+enum WholeRecord { FirstFrame, EntryOne, FiveSeconds, EntryTwo, Between, WholeRecords };
 
 struct Reached {
   std::uint64_t stateHash;  // every byte SaveDemoState gives, back buffer and textures included
@@ -94,7 +101,8 @@ class SnapshotTest : public testing::Test {
     suiteCache_ = new std::string(std::getenv("XDG_CACHE_HOME"));
     wholeCache_ = new fs::path(MakeTemporaryFolder());
     setenv("XDG_CACHE_HOME", wholeCache_->c_str(), 1);
-    whole_ = new std::vector<Reached>(WholeRun({EntryStart, BetweenSnapshots}));
+    whole_ = new std::vector<Reached>(WholeRun({AtPosition(0), AtPosition(FirstEntryEnd), AtTick(5000),
+                                                AtPosition(EntryStart), AtPosition(BetweenSnapshots)}));
   }
   static void TearDownTestSuite() {
     std::error_code ignored;
@@ -149,18 +157,18 @@ class SnapshotTest : public testing::Test {
 
   // From the song's start on the 60 fps clock, writing snapshots: the state at the first frame
   // at or past each position.
-  static std::vector<Reached> WholeRun(std::vector<MusicPosition> positions) {
-    return RunInChild([positions] {
+  static std::vector<Reached> WholeRun(std::vector<launcher::SeekTarget> targets) {
+    return RunInChild([targets] {
       platform::UseVirtualClock(Fps);
       launcher::BeginSnapshots(Fps);
-      return std::function<bool(int)>([positions, next = std::size_t{0}](int out) mutable {
+      return std::function<bool(int)>([targets, next = std::size_t{0}](int out) mutable {
         launcher::NoteSnapshotFrame();
-        while (next < positions.size() && Heard() >= positions[next]) {
+        while (next < targets.size() && targets[next].ReachedAt(Heard(), GetTickCount())) {
           const Reached r = Take();
           if (write(out, &r, sizeof r) != sizeof r) _exit(3);
           ++next;
         }
-        return next == positions.size();
+        return next == targets.size();
       });
     });
   }
@@ -237,8 +245,8 @@ std::vector<char> Bytes(const fs::path& file) {
 }
 
 TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
-  const std::vector<Reached>& whole = *whole_;
-  ASSERT_EQ(whole.size(), 2u);
+  ASSERT_EQ(whole_->size(), std::size_t{WholeRecords});
+  const std::vector<Reached> whole = {(*whole_)[EntryTwo], (*whole_)[Between]};
   ASSERT_FALSE(fs::is_empty(Folder()));
   EXPECT_EQ(whole[0].entry, 2) << "the first position is where entry 2 begins";
 
@@ -260,8 +268,8 @@ TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
 }
 
 TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
-  ASSERT_EQ(whole_->size(), 2u);
-  const Reached& whole = (*whole_)[1];
+  ASSERT_EQ(whole_->size(), std::size_t{WholeRecords});
+  const Reached& whole = (*whole_)[Between];
   const std::uint64_t key = KeyOf(Folder() / "0000000.snap");
   const std::vector<fs::path> files = SnapshotsBefore(BetweenSnapshots, key);
   ASSERT_GE(files.size(), 4u);
@@ -290,6 +298,33 @@ TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
   for (int k = 0; k < 3; ++k) {
     EXPECT_TRUE(launcher::ReadSnapshotFile(files[k], key, Fps, mark, state, nullptr)) << files[k];
   }
+}
+
+// The viewer's jumps in a window that has no snapshots yet: Right runs ahead from the first
+// frame, Left comes back to it, and 5 s is reached from the entry's snapshot the first jump left.
+TEST_F(SnapshotTest, ViewerJumpsLandWhereTheWholeRunWas) {
+  fs::remove_all(cache_);
+  const std::vector<Reached> jumped = RunInChild([] {
+    launcher::RunAheadTo(AtPosition(0), false);
+    return std::function<bool(int)>([step = 0](int out) mutable {
+      if (!launcher::RunAheadDone()) return false;
+      const Reached r = Take();
+      if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+      constexpr unsigned Right = 0x27, Left = 0x25;
+      switch (step++) {
+        case 0: return !launcher::ViewerKey(Right);
+        case 1: return !launcher::ViewerKey(Left);
+        case 2: return launcher::JumpTo(AtTick(5000)), false;
+        default: return true;
+      }
+    });
+  });
+  ASSERT_EQ(jumped.size(), 4u);
+  const std::vector<Reached>& whole = *whole_;
+  EXPECT_TRUE(jumped[0] == whole[FirstFrame]) << "a window starts on the snapshots' clock";
+  EXPECT_TRUE(jumped[1] == whole[EntryOne]) << "frame " << jumped[1].frame << " vs " << whole[EntryOne].frame;
+  EXPECT_TRUE(jumped[2] == whole[FirstFrame]) << "frame " << jumped[2].frame;
+  EXPECT_TRUE(jumped[3] == whole[FiveSeconds]) << "frame " << jumped[3].frame << " vs " << whole[FiveSeconds].frame;
 }
 
 TEST_F(SnapshotTest, AStateThatDoesNotFitChangesNothing) {
