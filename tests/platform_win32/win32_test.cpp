@@ -171,6 +171,15 @@ TEST(StopSignals, NotedForTheLoopOrEndingABlockingWaitAtOnce) {
             }),
             143)
       << "no box waits for a click after a stop signal";
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(StatusOfChild([] {
+              platform::InstallStopSignals();
+              raise(SIGINT);
+              sleep(5);  // no frame loop takes the signal in hand
+              _exit(6);
+            }),
+            130);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
 }
 
 TEST_F(MessageQueue, AStopSignalArrivesAsEscapeAheadOfTheQueueOnce) {
