@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -135,6 +138,57 @@ TEST(CaptureRun, CapturingChangesNothingTheDemoSees) {
   const std::string expected = ReadAll(base / "plain.tsv");
   EXPECT_GT(LineCount(base / "plain.tsv"), 50);
   EXPECT_TRUE(captured == expected) << "the capture saw other positions or entries than a plain run";
+}
+
+bool WriteText(const char* path, const std::string& text) {
+  const int file = open(path, O_WRONLY);
+  const bool ok = file >= 0 && write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  if (file >= 0) close(file);
+  return ok;
+}
+
+// A real full file system: a 3 MB tmpfs in a user and mount namespace of the child's own, where
+// the sandbox allows one.
+TEST(CaptureRun, AFullFileSystemIsNamedAndTheFolderStillAgrees) {
+  constexpr int NoNamespace = 77;
+  const fs::path base = FreshFolder();
+  const fs::path small = base / "small";
+  fs::create_directory(small);
+  const uid_t uid = getuid();
+  const gid_t gid = getgid();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !WriteText("/proc/self/setgroups", "deny") ||
+        !WriteText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+        !WriteText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1") ||
+        mount("none", small.c_str(), "tmpfs", 0, "size=3m") != 0) {
+      _exit(NoNamespace);
+    }
+    const pid_t capture = StartCapture(small / "capture", 30, KORVO_BUILD_DIR);
+    const int status = ExitStatus(capture);
+    // What the capture left, listed outside the namespace's tmpfs for the test to read.
+    std::ofstream seen(base / "seen");
+    seen << status << "\n" << LineCount(small / "capture" / "frames.tsv") << "\n";
+    int pictures = 0;
+    for (const auto& entry : fs::directory_iterator(small / "capture")) pictures += entry.path().extension() == ".png";
+    seen << pictures << "\n" << fs::file_size(small / "capture" / "audio.wav") << "\n"
+         << ReadAll(small / "stderr");
+    seen.close();
+    _exit(0);
+  }
+  const int status = ExitStatus(child);
+  if (status == NoNamespace) GTEST_SKIP() << "no user namespace to mount a small tmpfs in";
+  ASSERT_EQ(status, 0);
+  std::istringstream seen(ReadAll(base / "seen"));
+  int captureStatus = 0, rows = 0, pictures = 0;
+  std::uintmax_t wavBytes = 0;
+  seen >> captureStatus >> rows >> pictures >> wavBytes;
+  const std::string told(std::istreambuf_iterator<char>(seen), {});
+  EXPECT_EQ(captureStatus, 1);
+  EXPECT_NE(told.find("No space left on device"), std::string::npos) << told;
+  EXPECT_GT(pictures, 3);
+  EXPECT_EQ(rows, pictures + 1);
+  EXPECT_EQ(wavBytes, 44u + static_cast<std::uintmax_t>(pictures) * 1600 * 4);
 }
 
 TEST(CaptureRun, ASongEndingBeforeTheDemoEndsTheCaptureWithAFault) {
