@@ -1,5 +1,6 @@
 #include "platform/d3d/guard_band_clip.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -26,7 +27,9 @@ ScreenVertex Lerp(const ScreenVertex& a, const ScreenVertex& b, float t) {
 
 // Corners beyond this reach are first clipped to it in double precision: in float, the
 // difference of two far-apart coordinates may not fit, and rounding at 1e27 exceeds the band.
-constexpr double kFarReach = 1 << 24;
+// The demo's own triangles stay well inside it (up to about 3.5e7 pixels), so their clipping,
+// and with it every picture, is that of the float passes alone.
+constexpr double kFarReach = 8589934592.0;  // 2^33 pixels
 
 bool BeyondFarReach(const ScreenVertex& v) {
   return !(std::fabs(v.x) <= kFarReach && std::fabs(v.y) <= kFarReach);
@@ -97,7 +100,8 @@ int ClipToGuardBand(const ScreenVertex* const v[3], ScreenVertex out[kGuardClipM
     out[k] = *v[k];
   }
   int count = 3;
-  if (BeyondFarReach(out[0]) || BeyondFarReach(out[1]) || BeyondFarReach(out[2])) {
+  const bool far = BeyondFarReach(out[0]) || BeyondFarReach(out[1]) || BeyondFarReach(out[2]);
+  if (far) {
     count = ClipEdgePrecisely(out, count, scratch, true, 1.0);
     count = ClipEdgePrecisely(scratch, count, out, true, -1.0);
     count = ClipEdgePrecisely(out, count, scratch, false, 1.0);
@@ -107,9 +111,14 @@ int ClipToGuardBand(const ScreenVertex* const v[3], ScreenVertex out[kGuardClipM
   count = ClipEdge(scratch, count, out, true, -1.0f);
   count = ClipEdge(out, count, scratch, false, 1.0f);
   count = ClipEdge(scratch, count, out, false, -1.0f);
-  // Attributes far apart can still overflow a float between two corners: such a piece is dropped.
   for (int k = 0; k < count; ++k) {
+    // Attributes far apart can still overflow a float between two corners: such a piece is dropped.
     if (!Finite(out[k])) return 0;
+    // Float passes from the far reach round by up to about a thousand pixels.
+    if (far) {
+      out[k].x = std::clamp(out[k].x, -kGuardBand, kGuardBand);
+      out[k].y = std::clamp(out[k].y, -kGuardBand, kGuardBand);
+    }
   }
   return count;
 }
