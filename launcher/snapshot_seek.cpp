@@ -47,45 +47,62 @@ void Arrive(std::uint32_t tick) {
   platform::Mode().presenting = true;
 }
 
-// From the frame sink: the state is the frame's own, before the clock moves on.
-bool MakeJump(const SeekTarget& target) {
+void Head(const SeekTarget& target) {
   Seek& seek = State();
-  const platform::PlatformMode before = platform::Mode();
-  if (seek.reached) seek.sound = before.sound;
-  platform::Mode().sound = platform::Sound::Virtual;
-  BeginSnapshots(AheadFps);
-  const std::optional<SnapshotMark> mark = RestoreSnapshotFor(target, true, true);
-  if (!mark) {
-    platform::Mode() = before;
-    if (seek.reached) EndSnapshots();
-    std::fprintf(stderr, "korvo: no snapshot leads there\n");
-    return false;
-  }
   seek.target = target;
   seek.reached = false;
   seek.restoreAtFirstFrame = false;
   platform::Mode().presenting = false;
-  // Song time counts from the virtual clock's zero, the song's start, from now on.
-  StartTick = 0;
-  if (target.ReachedAt(mark->position, mark->tick)) Arrive(mark->tick);
-  return true;
+  platform::Mode().aheadTo = target.kind == SeekTarget::Kind::Position ? static_cast<int>(target.value) : -1;
+}
+
+// From the frame sink: the state is the frame's own, before the clock moves on.
+void MakeJump(const SeekTarget& target) {
+  Seek& seek = State();
+  if (!seek.reached && !target.ReachedAt(HeardPosition(), GetTickCount())) {
+    // Still on the way and not past the new place: on from here, or from a later snapshot.
+    Head(target);
+    RestoreSnapshotFor(target, true, true);
+  } else {
+    const platform::PlatformMode before = platform::Mode();
+    platform::Mode().sound = platform::Sound::Virtual;
+    BeginSnapshots(AheadFps);
+    if (!RestoreSnapshotFor(target, true, true)) {
+      platform::Mode() = before;
+      if (seek.reached) EndSnapshots();
+      std::fprintf(stderr, "korvo: no snapshot leads there\n");
+      return;
+    }
+    if (seek.reached) seek.sound = before.sound;
+    Head(target);
+    // Song time counts from the virtual clock's zero, the song's start, from now on.
+    StartTick = 0;
+  }
+  if (target.ReachedAt(HeardPosition(), GetTickCount())) Arrive(GetTickCount());
 }
 
 void AheadSink(const std::uint16_t*) {
   Seek& seek = State();
+  // Every frame on the virtual clock counts, the one a jump starts from included.
+  if (!seek.reached) NoteSnapshotFrame();
   if (seek.jump) {
     const SeekTarget target = *seek.jump;
     seek.jump.reset();
-    MakeJump(target);
-    return;
+    return MakeJump(target);
   }
   if (seek.reached) return;
-  NoteSnapshotFrame();
   if (seek.restoreAtFirstFrame) {
     seek.restoreAtFirstFrame = false;
     RestoreSnapshotFor(seek.target, true, true);
   }
   if (seek.target.ReachedAt(HeardPosition(), GetTickCount())) Arrive(GetTickCount());
+}
+
+// The entry a music position lies in.
+int EntryOf(std::int64_t position) {
+  int entry = 0;
+  while (entry + 1 < SceneTableSize && position > SceneTable[entry].endPosition) ++entry;
+  return entry;
 }
 
 // The first music position of entry `index`: just past the end of the one before.
@@ -114,13 +131,20 @@ bool RunAheadDone() { return State().reached; }
 void JumpTo(const SeekTarget& target) { State().jump = target; }
 
 bool ViewerKey(unsigned virtualKey) {
-  const std::int64_t now = GetTickCount() - StartTick;
+  // Keys pressed on the way to a place count from that place, so that Right twice goes two on.
+  const Seek& seek = State();
+  const std::optional<SeekTarget> going = seek.jump ? seek.jump : seek.reached ? std::nullopt
+                                                                               : std::optional(seek.target);
+  const bool byPosition = going && going->kind == SeekTarget::Kind::Position;
+  const bool byTime = going && going->kind == SeekTarget::Kind::Tick;
+  const int entry = byPosition ? EntryOf(going->value) : SceneIndex;
+  const std::int64_t now = byTime ? going->value : static_cast<std::int64_t>(GetTickCount() - StartTick);
   switch (virtualKey) {
     case KeyRight:
-      if (SceneIndex + 1 < SceneTableSize) JumpTo({SeekTarget::Kind::Position, EntryStart(SceneIndex + 1)});
+      if (entry + 1 < SceneTableSize) JumpTo({SeekTarget::Kind::Position, EntryStart(entry + 1)});
       return true;
     case KeyLeft:
-      JumpTo({SeekTarget::Kind::Position, EntryStart(std::max(0, SceneIndex - 1))});
+      JumpTo({SeekTarget::Kind::Position, EntryStart(std::max(0, entry - 1))});
       return true;
     case KeyPageDown:
       JumpTo({SeekTarget::Kind::Tick, now + PageMs});
