@@ -49,6 +49,7 @@ struct Display {
   Clock::time_point lastProgress;
   bool progressShown = false;
   bool wasPresenting = true;
+  bool threaded = false;  // frames are shown on the presenter's own thread
   int aheadFrames = 0;
 };
 
@@ -221,6 +222,12 @@ void ShowerLoop() {
 
 void HandToShower() {
   if (!PrepareSurface(shower.surface, shower.area, shower.wholeSurface)) return;
+  if (!display.threaded) {
+    Pace();
+    Blit(display.lastFrame.data(), display.shownLayout, shower.surface, shower.area, shower.wholeSurface);
+    CountShown();
+    return;
+  }
   if (!shower.thread.joinable()) {
     shower.stop = false;
     shower.thread = std::thread(ShowerLoop);
@@ -280,6 +287,24 @@ void ShowProgress() {
 
 }  // namespace
 
+// Full screen is made on the display's own rectangle, so that it covers it even where no window
+// manager places the window; a window is centred in the usable part of the desktop.
+bool MakeWindow(bool fullscreen, int displayIndex) {
+  SDL_Rect bounds{0, 0, kWidth, kHeight};
+  SDL_GetDisplayBounds(displayIndex, &bounds);
+  SDL_Rect usable = bounds;
+  SDL_GetDisplayUsableBounds(displayIndex, &usable);
+  const int x = fullscreen ? bounds.x : usable.x + std::max(0, (usable.w - display.windowedWidth) / 2);
+  const int y = fullscreen ? bounds.y : usable.y + std::max(0, (usable.h - display.windowedHeight) / 2);
+  const int w = fullscreen ? bounds.w : display.windowedWidth;
+  const int h = fullscreen ? bounds.h : display.windowedHeight;
+  const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
+  if (display.window) SDL_DestroyWindow(display.window);
+  display.window = SDL_CreateWindow(kTitle, x, y, w, h, flags);
+  display.lastSurfaceWidth = 0;
+  return display.window && SDL_GetWindowSurface(display.window);
+}
+
 PictureArea FitPicture(int windowWidth, int windowHeight) {
   if (windowWidth <= 0 || windowHeight <= 0) return {0, 0, 0, 0};
   // 4:3 kept: the full width when the window is at most as wide as 4:3, else the full height.
@@ -306,23 +331,17 @@ bool OpenPresenter(std::string& failure) {
     ClosePresenter();
     return false;
   }
-  SDL_Rect bounds{0, 0, kWidth, kHeight};
-  SDL_GetDisplayBounds(0, &bounds);
-  SDL_Rect usable = bounds;
+  // On X11 the window's own shared-memory image: SDL would otherwise put a GL texture behind the
+  // surface, which costs ten times as much without a graphics card (Xvfb) and binds the surface
+  // to the thread that made it. Elsewhere frames are shown on the demo's thread.
+  display.threaded = SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
+  if (display.threaded) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_Rect usable{0, 0, kWidth, kHeight};
   SDL_GetDisplayUsableBounds(0, &usable);
   const int scale = mode.windowScale > 0 ? mode.windowScale : platform::FitWindowScale(usable.w, usable.h);
   display.windowedWidth = kWidth * scale;
   display.windowedHeight = kHeight * scale;
-  const bool fullscreen = mode.presentation == platform::Presentation::Fullscreen;
-  // Full screen starts on the display's own rectangle, so that it covers it even where no window
-  // manager places the window.
-  const int x = fullscreen ? bounds.x : usable.x + std::max(0, (usable.w - display.windowedWidth) / 2);
-  const int y = fullscreen ? bounds.y : usable.y + std::max(0, (usable.h - display.windowedHeight) / 2);
-  const int w = fullscreen ? bounds.w : display.windowedWidth;
-  const int h = fullscreen ? bounds.h : display.windowedHeight;
-  const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
-  display.window = SDL_CreateWindow(kTitle, x, y, w, h, flags);
-  if (!display.window || !SDL_GetWindowSurface(display.window)) {
+  if (!MakeWindow(mode.presentation == platform::Presentation::Fullscreen, 0)) {
     failure = SdlFault("No window");
     ClosePresenter();
     return false;
@@ -378,22 +397,12 @@ void TogglePresenterFullscreen() {
   if (!display.window) return;
   WaitForPresenter();
   const bool fullscreen = (SDL_GetWindowFlags(display.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-  SDL_Rect bounds{0, 0, kWidth, kHeight};
-  SDL_GetDisplayBounds(DisplayIndex(), &bounds);
-  if (!fullscreen) {
-    // Onto the display's rectangle first: without a window manager nothing else moves it there.
-    SDL_SetWindowBordered(display.window, SDL_FALSE);
-    SDL_SetWindowPosition(display.window, bounds.x, bounds.y);
-    SDL_SetWindowSize(display.window, bounds.w, bounds.h);
-    SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-  } else {
-    SDL_SetWindowFullscreen(display.window, 0);
-    SDL_SetWindowBordered(display.window, SDL_TRUE);
-    SDL_SetWindowSize(display.window, display.windowedWidth, display.windowedHeight);
-    SDL_SetWindowPosition(display.window, SDL_WINDOWPOS_CENTERED_DISPLAY(DisplayIndex()),
-                          SDL_WINDOWPOS_CENTERED_DISPLAY(DisplayIndex()));
-  }
-  display.lastSurfaceWidth = 0;
+  // A new window of the other kind: changing a window in place is left half done on an X server
+  // without a window manager (moved but not resized).
+  const bool paused = platform::ClockPaused();
+  if (!MakeWindow(!fullscreen, DisplayIndex())) return;
+  if (paused) SDL_SetWindowTitle(display.window, "Korvo and Pelta (paused)");
+  SDL_ShowCursor(0);
   ShowLastFrameAgain();
 }
 
