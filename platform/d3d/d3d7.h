@@ -1,7 +1,8 @@
 // The Direct3D 7 and DirectDraw 7 stand-in: a software device with Direct3D 7's names, arguments
 // and results, and only the operations the demo uses.
 //
-// Owns the back buffer (640 x 480 R5G6B5), the 16-bit depth buffer and every texture surface.
+// Owns the back buffer (640 x 480 R5G6B5, or larger and in true colour in a high-definition
+// rendering: software_device.h), the 16-bit depth buffer and every texture surface.
 // All calls come from the demo's one thread; a draw may be spread over worker threads inside the
 // device, with the same picture bit for bit for any thread count (KORVO_THREADS).
 // Glossary: TL vertex = transformed and lit, already in screen pixels (pixel centres at integer
