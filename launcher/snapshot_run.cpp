@@ -17,6 +17,8 @@ namespace launcher {
 
 namespace {
 
+constexpr std::size_t MemoryBudget = std::size_t{256} << 20;
+
 struct Kept {
   SnapshotMark mark;
   std::vector<std::uint8_t> state;
@@ -30,6 +32,7 @@ struct SnapshotRun {
   std::filesystem::path folder;  // empty: snapshots in memory only
   std::map<std::uint32_t, SnapshotMark> onDisk;
   std::map<std::uint32_t, Kept> inMemory;
+  std::size_t memoryBytes = 0;
   std::uint32_t nextFrame = 0;
   SnapshotMark previous;  // the frame noted last
 };
@@ -109,8 +112,12 @@ void Keep(const SnapshotMark& mark, std::vector<std::uint8_t>&& state) {
       run.folder.clear();
     }
   }
-  // The first frame stays at hand in memory: every jump back can start from it.
-  if (run.folder.empty() || mark.frame == 0) run.inMemory[mark.frame] = Kept{mark, std::move(state)};
+  // The first frame stays at hand in memory: every jump back can start from it. Without a folder
+  // the others are kept there too, up to a bound (a rendering at 4x in 32 bits takes 30 MB each).
+  if (mark.frame == 0 || (run.folder.empty() && run.memoryBytes + state.size() <= MemoryBudget)) {
+    run.memoryBytes += state.size();
+    run.inMemory[mark.frame] = Kept{mark, std::move(state)};
+  }
 }
 
 bool Usable(const SnapshotMark& mark, const SeekTarget& target, bool landOn) {
@@ -144,6 +151,7 @@ void BeginSnapshots(int fps) {
     run.prepared = false;
     run.onDisk.clear();
     run.inMemory.clear();
+    run.memoryBytes = 0;
     run.folder.clear();
   }
   run.fps = fps;
