@@ -15,6 +15,7 @@
 #include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/platform_mode.h"
+#include "platform/win32/window_events.h"
 
 namespace {
 
@@ -381,7 +382,9 @@ void PresentFrame(const std::uint16_t* pixels) {
       display.lastFrame.resize(words);
       display.shownLayout = layout;
       std::copy_n(pixels, words, display.lastFrame.data());
-      HandToShower();
+      // The window's events, while nothing else touches the window.
+      if (display.threaded) platform::PumpWindowEvents();
+      if (display.window) HandToShower();
     } else {
       CountShown();
     }

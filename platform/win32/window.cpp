@@ -184,6 +184,8 @@ void SetKeyFilter(std::function<bool(WPARAM)> filter) { KeyFilterSlot() = std::m
 
 bool TakenByKeyFilter(WPARAM virtualKey) { return KeyFilterSlot() && KeyFilterSlot()(virtualKey); }
 
+void PumpWindowEvents() { PumpEvents(); }
+
 void TogglePause() {
   const bool pause = !Paused();
   // Only a real clock stands still: a run ahead on the virtual clock goes on.

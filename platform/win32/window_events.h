@@ -17,6 +17,10 @@ void NotifyFullscreenToggle();
 void SetKeyFilter(std::function<bool(WPARAM)> filter);
 bool TakenByKeyFilter(WPARAM virtualKey);
 
+// Turns waiting window events into messages. The presenter calls it while its thread is idle, just
+// before it hands that thread the next frame; the queue's own look skips events while it is busy.
+void PumpWindowEvents();
+
 // While true, a stop signal ends the program at once (a message box waits for a click and no frame
 // loop can see the signal).
 void SetBlockingWait(bool waiting);
