@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -64,7 +65,13 @@ std::filesystem::path FileOf(std::uint32_t frame) {
 void ScanFolder() {
   SnapshotRun& run = Run();
   std::error_code error;
+  const auto now = std::filesystem::file_time_type::clock::now();
   for (const auto& entry : std::filesystem::directory_iterator(run.folder, error)) {
+    // A file half written by a run that died: another run writes its own under its own name.
+    if (entry.path().filename().string().find(".snap.part") != std::string::npos &&
+        now - entry.last_write_time(error) > std::chrono::hours(1)) {
+      std::filesystem::remove(entry.path(), error);
+    }
     if (entry.path().extension() != ".snap") continue;
     const std::optional<SnapshotMark> mark = ReadSnapshotMark(entry.path(), run.key, run.fps);
     if (mark && FileOf(mark->frame) == entry.path()) {
