@@ -1,10 +1,5 @@
 #include "assets/loader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +14,7 @@
 #include "assets/frame_reconstruction.h"
 #include "assets/object_check.h"
 #include "core/shared.h"
+#include "platform/files/regular_file.h"
 #include "platform/win32/platform_mode.h"
 
 std::uint8_t* ObjectFileImages[ObjectFileCount] = {};
@@ -100,65 +96,35 @@ void ExplainDataFolder() {
 }
 
 // The size a data file may have: the formats address their contents with signed 32-bit offsets.
-constexpr off_t LargestDataFile = 0x7FFFFFFF;
+constexpr std::uint64_t LargestDataFile = 0x7FFFFFFF;
 
-// Reads a regular file whole into a new block. Opening never waits (a FIFO would block a plain
-// open), and only regular files are read, so a device or a pipe cannot hang or exhaust memory.
-// On failure the box of the demo's fixed texts has been shown, after a line with the cause.
-bool ReadRegularFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window) {
-  const std::string fullPath = platform::DataPath(path);
-  const int file = open(fullPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (file < 0) {
-    const int cause = errno;
-    ReportCause(path, std::strerror(cause));
-    if (cause == ENOENT || cause == ENOTDIR) ExplainDataFolder();
+// Reads a data file whole into a new block; only regular files are read, without waiting. On
+// failure the box of the demo's fixed texts has been shown, after a line with the cause.
+bool ReadDataFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window) {
+  platform::RegularFile file;
+  platform::FileFault kind = platform::FileFault::None;
+  std::string cause;
+  if (!platform::OpenRegularFile(platform::DataPath(path), LargestDataFile, &file, &cause, &kind)) {
+    if (kind == platform::FileFault::TooLarge) return Refuse(window, path, EmptyFileText, cause);
+    ReportCause(path, cause);
+    if (kind == platform::FileFault::Missing) ExplainDataFolder();
     MessageBoxA(window, "File not found!", path, MB_OK);
     return false;
   }
-  struct stat info {};
-  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-    const std::string cause = S_ISDIR(info.st_mode)    ? "a folder, not a file"
-                              : S_ISFIFO(info.st_mode) ? "a pipe, not a regular file"
-                              : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device, not a regular file"
-                              : S_ISSOCK(info.st_mode) ? "a socket, not a regular file"
-                                                       : "not a regular file";
-    close(file);
-    return Refuse(window, path, "File not found!", cause);
-  }
-  if (info.st_size == 0) {
-    close(file);
+  if (file.size == 0) {
+    platform::Close(&file);
     return Refuse(window, path, EmptyFileText, "empty file");
   }
-  if (info.st_size > LargestDataFile) {
-    close(file);
-    return Refuse(window, path, EmptyFileText,
-                  "file of " + std::to_string(info.st_size) + " bytes is larger than the " +
-                      std::to_string(LargestDataFile) + " bytes its format can address");
-  }
-  const std::size_t bytes = static_cast<std::size_t>(info.st_size);
+  const std::size_t bytes = static_cast<std::size_t>(file.size);
   auto* block = static_cast<std::uint8_t*>(std::malloc(bytes));
   if (block == nullptr) {
-    close(file);
+    platform::Close(&file);
     return Refuse(window, path, EmptyFileText, "no memory for " + std::to_string(bytes) + " bytes");
   }
-  std::size_t got = 0;
-  int cause = 0;
-  while (got < bytes) {
-    const ssize_t n = read(file, block + got, bytes - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      cause = n < 0 ? errno : 0;
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  close(file);
-  if (got != bytes) {
+  if (!platform::ReadAndClose(&file, block, &cause)) {
     std::free(block);
-    const std::string why = cause != 0 ? std::strerror(cause) : "the file got shorter while it was read";
-    return Refuse(window, path, ("File could not be read: got " + std::to_string(got) + " of " +
-                                 std::to_string(bytes) + " bytes").c_str(),
-                  why);
+    return Refuse(window, path, ("File could not be read: " + std::to_string(bytes) + " bytes expected").c_str(),
+                  cause);
   }
   *image = block;
   *size = bytes;
@@ -258,7 +224,7 @@ bool LoadWholeFile(const char* path, std::uint8_t** image, HWND window) {
 }
 
 bool LoadWholeFile(const char* path, std::uint8_t** image, std::size_t* size, HWND window) {
-  return ReadRegularFile(path, image, size, window);
+  return ReadDataFile(path, image, size, window);
 }
 
 bool TextureFromResource(int slot, int resourceId) {

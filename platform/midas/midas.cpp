@@ -6,13 +6,9 @@
 // the mode became Sound::Device (a run that goes ahead unseen, then plays in real time).
 #include "platform/midas/midas.h"
 
-#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/regular_file.h"
 #include "platform/midas/audio_device.h"
 #include "platform/midas/midas_errors.h"
 #include "platform/midas/midas_testing.h"
@@ -92,36 +89,20 @@ std::string ResolvePath(const char* fileName) {
   return DataPath(fileName);
 }
 
-// The song whole. Opening never waits (a FIFO would block a plain open) and only a regular file
-// of at most 2 GiB is read, so a pipe or a device can neither hang the start nor exhaust memory.
+// The song whole: only a regular file of at most 2 GiB, opened without waiting, so a pipe or a
+// device can neither hang the start nor exhaust memory.
 bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
   std::error_code ignored;
   const std::string shown = std::filesystem::absolute(path, ignored).string();
-  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (file < 0) return SetMidasError(MidasFileOpen, shown + " (" + std::strerror(errno) + ")");
-  struct stat info {};
-  const bool regular = fstat(file, &info) == 0 && S_ISREG(info.st_mode);
-  if (!regular || info.st_size > 0x7FFFFFFF) {
-    close(file);
-    return SetMidasError(MidasFileOpen, shown + (regular ? " (larger than 2 GiB)"
-                                                 : S_ISDIR(info.st_mode) ? " (a folder, not a file)"
-                                                                         : " (not a regular file)"));
+  RegularFile file;
+  FileFault kind = FileFault::None;
+  std::string cause;
+  if (!OpenRegularFile(path, 0x7FFFFFFF, &file, &cause, &kind)) {
+    return SetMidasError(MidasFileOpen, shown + " (" + cause + ")");
   }
-  bytes.resize(static_cast<std::size_t>(info.st_size));
-  std::size_t got = 0;
-  int cause = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = read(file, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      cause = n < 0 ? errno : 0;
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  close(file);
-  if (got != bytes.size()) {
-    return SetMidasError(MidasFileRead, shown + " (" + (cause ? std::strerror(cause) : "got shorter while read") + ")");
+  bytes.resize(static_cast<std::size_t>(file.size));
+  if (!ReadAndClose(&file, reinterpret_cast<std::uint8_t*>(bytes.data()), &cause)) {
+    return SetMidasError(MidasFileRead, shown + " (" + cause + ")");
   }
   if (bytes.empty()) return SetMidasError(MidasInvalidModule, shown + " (the file is empty)");
   return true;
