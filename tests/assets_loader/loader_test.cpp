@@ -153,14 +153,6 @@ TEST_F(LoaderTest, WrongDataFolderIsNamedWithWhatToGiveInstead) {
   EXPECT_NE(lines.find("name the folder above it: --data " + folder.string() + "\n"), std::string::npos) << lines;
 }
 
-TEST_F(LoaderTest, EmptyFileIsRefusedWithTheShoutingBox) {
-  WriteDataFile("talo2.obu", {});
-  EXPECT_FALSE(LoadAssets(nullptr));
-  EXPECT_EQ(boxes, (std::vector<Box>{{EmptyFileText, "data\\talo2.obu"}}));
-  EXPECT_NE(ObjectFileImages[0], nullptr);
-  EXPECT_EQ(ObjectFileImages[1], nullptr);
-}
-
 TEST_F(LoaderTest, MalformedObjectIsRefusedNamingFileAndFault) {
   auto object = SmallObjectImage();
   object.resize(object.size() - 4);  // the last normal is cut short
