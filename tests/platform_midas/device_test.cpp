@@ -12,6 +12,24 @@ namespace {
 
 class DeviceMode : public midastest::MidasTest {
  protected:
+  // Polls the song every `everyMs`: its row never goes back nor runs ahead of the time since
+  // `start` at 10 ms a row. Returns the last row.
+  static DWORD FollowedRows(MIDASmodulePlayHandle handle, std::chrono::steady_clock::time_point start, int polls,
+                            int everyMs) {
+    DWORD previous = 0;
+    for (int poll = 0; poll < polls; ++poll) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
+      MIDASplayStatus status{};
+      EXPECT_TRUE(MIDASgetPlayStatus(handle, &status));
+      const double elapsedMs =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      const DWORD row = status.position * 64 + status.row;
+      EXPECT_GE(row, previous) << "poll " << poll;
+      EXPECT_LE(row, elapsedMs / 10.0 + 1) << "ahead of the time since play started, poll " << poll;
+      previous = row;
+    }
+    return previous;
+  }
   void SetUp() override {
     MidasTest::SetUp();
     platform::Mode().sound = platform::Sound::Device;
@@ -24,18 +42,7 @@ TEST_F(DeviceMode, PositionAdvancesInRealTimeAndNeverAhead) {
   const std::string path = midastest::WriteSong("device.xm", midastest::CountingSong(2, 1, 250));
   const auto start = std::chrono::steady_clock::now();
   const auto handle = StartSong(path);
-  DWORD previous = 0;
-  for (int poll = 0; poll < 30; ++poll) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    MIDASplayStatus status{};
-    ASSERT_TRUE(MIDASgetPlayStatus(handle, &status));
-    const double elapsedMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const DWORD row = status.position * 64 + status.row;
-    EXPECT_GE(row, previous) << "poll " << poll;
-    EXPECT_LE(row, elapsedMs / 10.0 + 1) << "ahead of the time since play started, poll " << poll;
-    previous = row;
-  }
+  const DWORD previous = FollowedRows(handle, start, 30, 10);
   EXPECT_GT(previous, 5u) << "the song did not move in 300 ms";
   EXPECT_TRUE(MIDASstopModule(handle));
   EXPECT_TRUE(MIDASfreeModule(module_));
@@ -54,18 +61,7 @@ TEST_F(DeviceMode, WithoutAnAudioDeviceTheSongGoesOnSilentlyInRealTime) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   EXPECT_NE(told.find("Unable to open the audio device"), std::string::npos) << told;
   EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "one line, not the sound system's noise: " << told;
-  DWORD previous = 0;
-  for (int poll = 0; poll < 20; ++poll) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    MIDASplayStatus status{};
-    ASSERT_TRUE(MIDASgetPlayStatus(handle, &status));
-    const double elapsedMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const DWORD row = status.position * 64 + status.row;
-    EXPECT_GE(row, previous);
-    EXPECT_LE(row, elapsedMs / 10.0 + 1) << "ahead of the real clock, poll " << poll;
-    previous = row;
-  }
+  const DWORD previous = FollowedRows(handle, start, 20, 15);
   EXPECT_GE(previous, 15u) << "the silent song did not follow the clock through 300 ms";
   // A standing clock (the viewer's pause) holds the song where it is.
   platform::PauseClock(true);
