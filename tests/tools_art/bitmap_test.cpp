@@ -2,11 +2,15 @@
 // seamless tiling, and the BMP writer and reader on a small asymmetric picture.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "tools/art/bitmaps.h"
 #include "tools/art/bmp.h"
+#include "tools/art/contact_sheet.h"
 #include "tools/art/quantize.h"
 
 namespace art {
@@ -139,6 +143,22 @@ TEST(BmpFiles, TruncatedOrForeignFilesAreRefusedWithTheirFault) {
   file[0] = 'X';
   EXPECT_FALSE(DecodeBmp(file, &back, &fault));
   EXPECT_FALSE(DecodeBmp({}, &back, &fault));
+}
+
+TEST(ContactSheet, NamesTheMissingOrBrokenBitmap) {
+  std::string pattern = ::testing::TempDir() + "korvo-sheet-XXXXXX";
+  const std::filesystem::path dir = mkdtemp(pattern.data());
+  const std::string sheet = (dir / "sheet.png").string();
+  const ContactSheetSources sources{dir.string(), dir.string()};
+  std::string fault;
+  EXPECT_FALSE(WriteContactSheet(sheet, sources, &fault));
+  EXPECT_NE(fault.find("bitmap1001.bmp"), std::string::npos) << fault;
+  ASSERT_TRUE(WriteFile((dir / "bitmap1001.bmp").string(), {'B', 'X', 0, 0}, &fault));
+  EXPECT_FALSE(WriteContactSheet(sheet, sources, &fault));
+  EXPECT_NE(fault.find("bitmap1001.bmp"), std::string::npos) << fault;
+  EXPECT_NE(fault.find("BMP"), std::string::npos) << fault;
+  EXPECT_FALSE(std::filesystem::exists(sheet));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
