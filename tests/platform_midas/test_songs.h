@@ -67,13 +67,13 @@ class MidasTest : public ::testing::Test {
   }
 
   // Start-up as the demo does it, up to a playing song; returns the play handle.
-  MIDASmodulePlayHandle StartSong(const std::string& path) {
+  MIDASmodulePlayHandle StartSong(const std::string& path, bool loop = true) {
     MIDASstartup();
     EXPECT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
     EXPECT_TRUE(MIDASstartBackgroundPlay(0));
     module_ = MIDASloadModule(path.c_str());
     EXPECT_NE(module_, nullptr) << MIDASgetErrorMessage(MIDASgetLastError());
-    const MIDASmodulePlayHandle handle = MIDASplayModule(module_, TRUE);
+    const MIDASmodulePlayHandle handle = MIDASplayModule(module_, loop ? TRUE : FALSE);
     EXPECT_NE(handle, 0u);
     return handle;
   }

@@ -30,49 +30,34 @@ TEST_F(VirtualSink, RowsBeginAtTheirTempoTimes) {
 }
 
 TEST_F(VirtualSink, TimeCountsFromPlayModule) {
-  const std::string path = midastest::WriteSong("late.xm", midastest::CountingSong(1, 6, 125));
   platform::SetVirtualTickCount(5000);  // the song starts 5 s into the clock
-  MIDASstartup();
-  ASSERT_TRUE(MIDASinit());
-  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
-  MIDASmodule module = MIDASloadModule(path.c_str());
-  const auto handle = MIDASplayModule(module, TRUE);
+  const auto handle = StartSong(midastest::WriteSong("late.xm", midastest::CountingSong(1, 6, 125)));
   EXPECT_EQ(StatusAt(handle, 5000).row, 0u);
   EXPECT_EQ(StatusAt(handle, 5000 + 3 * 120 + 5).row, 3u);
 }
 
-TEST_F(VirtualSink, LoopsBackToTheFirstOrder) {
-  const auto handle = StartSong(midastest::WriteSong("loop.xm", midastest::CountingSong(2, 6, 125)));
-  const MIDASplayStatus last = StatusAt(handle, 128 * 120 - 1);
-  EXPECT_EQ(last.position, 1u);
-  EXPECT_EQ(last.row, 63u);
-  EXPECT_EQ(last.songLoopCount, 0);
-  const MIDASplayStatus again = StatusAt(handle, (128 + 5) * 120 + 1);
-  EXPECT_EQ(again.position, 0u);
-  EXPECT_EQ(again.row, 5u);
-  EXPECT_EQ(again.songLoopCount, 1);
-  EXPECT_EQ(StatusAt(handle, (256 + 70) * 120 + 1).position * 64 + platform::LastPlayStatus().row, 70u);
-  EXPECT_EQ(platform::LastPlayStatus().songLoopCount, 2);
-}
-
-TEST_F(VirtualSink, AJumpBackIsFollowedByOrderAndRow) {
-  // The second order jumps back after its row 16: 81 rows per pass, not the 128 of the patterns.
-  const auto handle = StartSong(midastest::WriteSong("jump.xm", midastest::CountingSong(2, 6, 125, 16)));
-  const MIDASplayStatus atJump = StatusAt(handle, 80 * 120 + 1);
-  EXPECT_EQ(atJump.position, 1u);
-  EXPECT_EQ(atJump.row, 16u);
-  const MIDASplayStatus after = StatusAt(handle, (81 + 10) * 120 + 1);
-  EXPECT_EQ(after.position, 0u);
-  EXPECT_EQ(after.row, 10u);
-  EXPECT_EQ(after.songLoopCount, 1);
+// The plain song loops after 128 rows; with a jump back after row 16 of its second order, after
+// 81. Either way the next pass starts again at order 0 and counts the loop.
+TEST_F(VirtualSink, LoopsAndJumpsBackAreFollowedByOrderAndRow) {
+  for (const int jumpRow : {-1, 16}) {
+    SetUp();
+    const DWORD pass = jumpRow < 0 ? 128 : 64 + jumpRow + 1;
+    const auto handle = StartSong(midastest::WriteSong("loop.xm", midastest::CountingSong(2, 6, 125, jumpRow)));
+    const MIDASplayStatus last = StatusAt(handle, pass * 120 - 1);
+    EXPECT_EQ(last.position, 1u) << pass;
+    EXPECT_EQ(last.row, pass - 65) << pass;
+    EXPECT_EQ(last.songLoopCount, 0);
+    const MIDASplayStatus again = StatusAt(handle, (pass + 5) * 120 + 1);
+    EXPECT_EQ(again.position, 0u) << pass;
+    EXPECT_EQ(again.row, 5u) << pass;
+    EXPECT_EQ(again.songLoopCount, 1);
+    EXPECT_EQ(StatusAt(handle, (2 * pass + 70) * 120 + 1).position * 64 + platform::LastPlayStatus().row, 70u);
+    EXPECT_EQ(platform::LastPlayStatus().songLoopCount, 2);
+  }
 }
 
 TEST_F(VirtualSink, ASongPlayedOnceStaysAtItsEnd) {
-  const std::string path = midastest::WriteSong("once.xm", midastest::CountingSong(1, 6, 125));
-  MIDASstartup();
-  ASSERT_TRUE(MIDASinit());
-  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
-  const auto handle = MIDASplayModule(MIDASloadModule(path.c_str()), FALSE);
+  const auto handle = StartSong(midastest::WriteSong("once.xm", midastest::CountingSong(1, 6, 125)), false);
   const MIDASplayStatus end = StatusAt(handle, 20000);  // the song lasts 7.68 s
   EXPECT_EQ(end.row, 63u);
   EXPECT_EQ(end.songLoopCount, 0);
