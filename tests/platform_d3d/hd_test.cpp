@@ -31,9 +31,9 @@ class Rendering : public DeviceTest {
     const std::size_t i = static_cast<std::size_t>(y) * Frame().width() + x;
     return Frame().trueColour() ? Frame().widened()[i] : WidenRgb565(Frame().pixels()[i]);
   }
-  // A size x size texture holding the frame, or the part of it in source.
-  IDirectDrawSurface7* CopyOfFrame(int size, RECT* source = nullptr) {
-    IDirectDrawSurface7* target = MakeTexture(size, size, std::vector<std::uint16_t>(size * size, 0));
+  // A width x height texture holding the frame, or the part of it in source.
+  IDirectDrawSurface7* CopyOfFrame(int width, int height, RECT* source = nullptr) {
+    IDirectDrawSurface7* target = MakeTexture(width, height, std::vector<std::uint16_t>(width * height, 0));
     IDirectDrawSurface7* back = context->GetBackBuffer(0);
     EXPECT_EQ(D3DXLoadTextureFromSurface(device, target, 0, back, source, nullptr, D3DX_FT_POINT), S_OK);
     back->Release();
@@ -89,7 +89,7 @@ TEST_F(Rendering, FrameCopiesHoldScaleTimesTheTexelsAndUploadsTheirOwn) {
   // Columns of the frame in distinct colours, finer than a screen pixel.
   for (int y = 0; y < 960; ++y)
     for (int x = 0; x < 1280; ++x) Frame().widened()[y * 1280 + x] = static_cast<std::uint32_t>(x << 8 | y % 251);
-  IDirectDrawSurface7* copy = CopyOfFrame(256);
+  IDirectDrawSurface7* copy = CopyOfFrame(256, 256);
   const Texture& t = *copy->texture();
   EXPECT_EQ(t.scale(), 2);
   EXPECT_EQ(t.width(), 512);
@@ -127,7 +127,7 @@ TEST_F(Rendering, TrueColourBlendsWithoutTruncationAndSaturates) {
   Frame().widened()[0] = 0x030507;
   device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, FALSE);
   RECT corner{0, 0, 1, 1};
-  device->SetTexture(0, CopyOfFrame(1, &corner));
+  device->SetTexture(0, CopyOfFrame(1, 1, &corner));
   DrawRect(5, 5, 6, 6, 0xFFFFFF);
   EXPECT_EQ(Colour(5, 5), 0x030507u);
 }
@@ -137,11 +137,8 @@ TEST_F(Rendering, TrueColourKeysCompareTheSixteenBitValue) {
   // Texels 0x070707 (0x0020 in 16 bits) and 0x080808 (0x0841) side by side.
   Frame().widened()[0] = 0x070707;
   Frame().widened()[1] = 0x080808;
-  IDirectDrawSurface7* target = MakeTexture(2, 1, {0, 0});
-  IDirectDrawSurface7* back = context->GetBackBuffer(0);
   RECT source{0, 0, 2, 1};
-  ASSERT_EQ(D3DXLoadTextureFromSurface(device, target, 0, back, &source, nullptr, D3DX_FT_POINT), S_OK);
-  back->Release();
+  IDirectDrawSurface7* target = CopyOfFrame(2, 1, &source);
   DDCOLORKEY key{0, 0x0020};
   target->SetColorKey(DDCKEY_SRCBLT, &key);
   context->Clear(D3DCLEAR_TARGET);
