@@ -66,24 +66,6 @@ TEST_F(Rendering, ScaleTwoDrawsEveryScreenPixelAsTwoByTwoWithTheFillRuleKept) {
   }
 }
 
-TEST_F(Rendering, LitObjectsAndDepthMapToTheLargerFrame) {
-  Use(2, 16);
-  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
-  context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
-  // A square at depth 2 in front of a larger one at depth 4, through the start-up projection.
-  D3DLVERTEX v[8] = {{-1, 1, 2, 0, 0xFF0000, 0, 0, 0},   {1, 1, 2, 0, 0xFF0000, 0, 0, 0},
-                     {-1, -1, 2, 0, 0xFF0000, 0, 0, 0},  {1, -1, 2, 0, 0xFF0000, 0, 0, 0},
-                     {-4, 4, 4, 0, 0x0000FF, 0, 0, 0},   {4, 4, 4, 0, 0x0000FF, 0, 0, 0},
-                     {-4, -4, 4, 0, 0x0000FF, 0, 0, 0},  {4, -4, 4, 0, 0x0000FF, 0, 0, 0}};
-  WORD faces[12] = {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7};
-  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, v, 8, faces, 12, 0), D3D_OK);
-  // The near square is in front at the centre of the larger frame, the far one around it.
-  EXPECT_EQ(Colour(640, 480), 0xFF0000u);
-  EXPECT_EQ(Colour(640, 480 + 250), 0x0000FFu);
-  EXPECT_EQ(Colour(0, 0), 0u);
-  EXPECT_LT(SoftwareDevice::Instance().depthBuffer()[480 * 1280 + 640], 0xFFFF);
-}
-
 TEST_F(Rendering, FrameCopiesHoldScaleTimesTheTexelsAndUploadsTheirOwn) {
   Use(2, 32);
   // Columns of the frame in distinct colours, finer than a screen pixel.

@@ -1,5 +1,5 @@
 // Pixel-exact cases of the rasterizer's contract: coverage, sampling, colour arithmetic, keys,
-// depth, clipping, perspective and thread-count invariance.
+// depth, clipping and perspective, and the wide span loops against the plain ones.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -9,7 +9,6 @@
 #include "platform/d3d/affine_span.h"
 #include "platform/d3d/guard_band_clip.h"
 #include "platform/d3d/live_blocks.h"
-#include "platform/d3d/worker_pool.h"
 #include "tests/platform_d3d/device_fixture.h"
 
 namespace {
@@ -284,76 +283,6 @@ TEST_F(Projection, BeyondTheFarPlaneAndBadIndicesDrawNothing) {
   EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, near, 3, nullptr, 6, 0),
             DDERR_INVALIDPARAMS);
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, nullptr, 4, 0), DDERR_INVALIDPARAMS);
-}
-
-using Threads = DeviceTest;
-
-// Turned, enlarged additive quads, keyed quads and a lit perspective mesh with depth.
-void DrawBusyFrame(DeviceTest& t, IDirectDrawSurface7* texture) {
-  t.context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
-  t.device->SetTexture(0, texture);
-  t.Additive(true);
-  for (int k = 0; k < 12; ++k) {
-    float a = 0.3f * k, size = 0.5f + 0.4f * k, c = std::cos(a), s = std::sin(a);
-    D3DTLVERTEX v[4];
-    const float corners[4][2] = {{-320, -240}, {319, -240}, {-320, 239}, {319, 239}};
-    for (int i = 0; i < 4; ++i) {
-      float x = corners[i][0] * size, y = corners[i][1] * size;
-      v[i] = {x * c + y * s + 320, y * c - x * s + 240, 0.99999f, 1, 0x303030u + 0x050301u * k, 0,
-              static_cast<float>(i & 1) + 0.1f * k, static_cast<float>(i >> 1)};
-    }
-    t.device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, 0);
-  }
-  t.Additive(false);
-  t.device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
-  t.DrawRect(100.3f, 50.7f, 400.2f, 300.9f, 0xFFFFFF, 0, 0, 0, 3, 2);
-  t.device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
-  t.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
-  t.device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, TRUE);
-  std::vector<D3DLVERTEX> mesh;
-  std::vector<WORD> indices;
-  for (int r = 0; r <= 20; ++r) {
-    for (int s = 0; s <= 20; ++s) {
-      float a = 3.14159f * r / 20, b = 6.28318f * s / 20;
-      float nx = std::sin(a) * std::cos(b), ny = std::cos(a), nz = std::sin(a) * std::sin(b);
-      DWORD level = static_cast<DWORD>(std::max(0.0f, nx + ny) * 120 + 60);
-      mesh.push_back({nx * 3, ny * 3, 8 + nz * 3, 0, level * 0x010101u, (level / 4) * 0x010000u, nx * 2, ny});
-    }
-  }
-  for (int r = 0; r < 20; ++r) {
-    for (int s = 0; s < 20; ++s) {
-      WORD a = static_cast<WORD>(r * 21 + s), b = static_cast<WORD>(a + 21);
-      indices.insert(indices.end(), {a, b, static_cast<WORD>(a + 1), static_cast<WORD>(a + 1), b,
-                                     static_cast<WORD>(b + 1)});
-    }
-  }
-  t.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, mesh.data(),
-                                 static_cast<DWORD>(mesh.size()), indices.data(),
-                                 static_cast<DWORD>(indices.size()), 0);
-  t.device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
-}
-
-TEST_F(Threads, PicturesAreTheSameForEveryThreadCount) {
-  std::vector<std::uint16_t> texels(64 * 64);
-  std::mt19937 random(7);
-  for (auto& t : texels) t = static_cast<std::uint16_t>(random());
-  IDirectDrawSurface7* texture = MakeTexture(64, 64, texels);
-  DDCOLORKEY key{0, 0x4000};
-  texture->SetColorKey(DDCKEY_SRCBLT, &key);
-  int original = WorkerThreadCount();
-  SetWorkerThreadCount(1);
-  DrawBusyFrame(*this, texture);
-  std::vector<std::uint16_t> single(frame(), frame() + 640 * 480);
-  for (int threads : {2, 3, 5}) {
-    SetWorkerThreadCount(threads);
-    DrawBusyFrame(*this, texture);
-    EXPECT_TRUE(std::equal(single.begin(), single.end(), frame())) << threads << " threads";
-  }
-  SetWorkerThreadCount(original);
-  // Busy: a good part of the frame differs from its left neighbour.
-  int changes = 0;
-  for (std::size_t i = 1; i < single.size(); ++i) changes += single[i] != single[i - 1];
-  EXPECT_GT(changes, 640 * 480 / 5);
 }
 
 // Random texels with keyed ones among them: some eight-pixel steps wholly keyed, some partly,

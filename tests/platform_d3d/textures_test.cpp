@@ -116,13 +116,6 @@ TEST_F(BitmapTexture, EightBitWithPaletteAndPaddedRows) {
   }
 }
 
-TEST_F(BitmapTexture, LargeNonPowerOfTwoBitmapKeepsItsSize) {
-  DWORD w, h;
-  ASSERT_EQ(Load(MakeBmp(720, 576, 24, true, Corners), w, h), S_OK);
-  EXPECT_EQ(w, 720u);
-  EXPECT_EQ(h, 576u);
-}
-
 TEST_F(BitmapTexture, MalformedOrMissingBitmapsAreRefused) {
   DWORD w, h;
   std::vector<std::uint8_t> good = MakeBmp(6, 5, 24, true, Corners);
