@@ -1,8 +1,6 @@
-// Entries 0 to 11 and the patterns they share: fades stepped before or after drawing, the blend
-// and colour-key state of each layer, and the textures the uploads land in.
+// Entries 0 to 11 and the patterns they share: fades stepped before or after drawing, timers
+// and clocks that loop or run backwards, and the state one entry leaves for the next.
 #include <algorithm>
-#include <cmath>
-#include <tuple>
 
 #include "assets/animation.h"
 #include "assets/loader.h"
@@ -17,46 +15,8 @@
 namespace {
 
 using EarlySceneTest = SceneTest;
-using Kind = d3drec::Call::Kind;
 
 constexpr size_t OpeningQuads = 1 + 2 + 19;  // echo, Scroller, FeedbackTunnel
-
-// Size of a recorded quad: its top edge is size x 639 long, however it is turned.
-float SizeOf(const d3drec::Call* quad) {
-  const auto& v = quad->tlVertices;
-  return std::hypot(v[1].sx - v[0].sx, v[1].sy - v[0].sy) / 639.0f;
-}
-
-TEST_F(EarlySceneTest, TunnelsCopyTheFrameFirstThenAddTheirCopiesAtTheFadeOrTheBrightnessGiven) {
-  for (const FeedbackTunnelVariant* variant : {&OpeningTunnel, &TrioTunnel}) {
-    FadeA = FadeB = 0.5f;
-    static const FeedbackTunnelVariant* current;
-    current = variant;
-    RunFrame([] { FeedbackTunnel(*current); }, 1.0f);
-    const auto quads = Quads();
-    ASSERT_EQ(Copies().size(), 1u);
-    ASSERT_EQ(quads.size(), 19u);
-    EXPECT_EQ(Copies()[0]->texture, RenderTextures[2]);
-    EXPECT_LT(Copies()[0], quads[0]);  // every copy shows the frame as it stood before the tunnel
-    EXPECT_NEAR(SizeOf(quads.front()), 0.7f, 1e-4);
-    EXPECT_NEAR(SizeOf(quads.back()), 1.78f, 1e-4);
-    for (const auto* quad : quads) {
-      EXPECT_EQ(quad->texture, RenderTextures[2]);
-      EXPECT_TRUE(quad->states.alphaBlend);
-      EXPECT_EQ(Grey(quad), static_cast<int>(0.5f * variant->brightnessScale));
-    }
-  }
-  RunFrame([] { RingTunnel(30); }, 1.0f);
-  const auto quads = Quads();
-  ASSERT_EQ(quads.size(), 31u);
-  EXPECT_NEAR(SizeOf(quads.front()), 2.3f, 1e-4);
-  EXPECT_NEAR(SizeOf(quads.back()), 4.7f, 1e-3);
-  for (const auto* quad : quads) {
-    EXPECT_EQ(quad->texture, TextureSlots[4]);
-    EXPECT_TRUE(quad->states.alphaBlend);
-    EXPECT_EQ(Grey(quad), 30);
-  }
-}
 
 TEST_F(EarlySceneTest, ScrollerCrossesTwoLayersAndKeepsTheFractionWhenItWraps) {
   FadeA = 1.0f;
@@ -104,22 +64,6 @@ TEST_F(EarlySceneTest, OpeningFadesInFromBlackAndLoadsKoneFrameTwoUntilItsTimerM
   EXPECT_EQ(RenderState(D3DRENDERSTATE_COLORKEYENABLE), static_cast<DWORD>(FALSE));
 }
 
-TEST_F(EarlySceneTest, KoneFadeAddsItsOverlaysFromItsFirstFrameWithoutUploading) {
-  FadeA = 0.5f;
-  RunFrame(KoneFadeScene, 1.0f);
-  EXPECT_TRUE(Uploads().empty());
-  const auto quads = Quads();
-  ASSERT_EQ(quads.size(), OpeningQuads + 3);
-  EXPECT_EQ(Grey(quads[1]), 64);  // the Scroller at the old FadeA
-  EXPECT_GT(FadeA, 0.5f);
-  const auto* overlay = &quads[OpeningQuads];
-  EXPECT_EQ(Grey(overlay[0]), static_cast<int>(OverlayFade * 255.0f));  // stepped before drawing
-  EXPECT_GT(Grey(overlay[0]), 0);
-  EXPECT_EQ(overlay[1]->texture, RenderTextures[2]);
-  EXPECT_EQ(overlay[2]->texture, RenderTextures[1]);
-  EXPECT_TRUE(overlay[2]->states.alphaBlend);
-}
-
 TEST_F(EarlySceneTest, KoneTunnelLeavesTheObjectStateTheTrioDrawsWith) {
   CullingOff = 0;
   LightCount = 0;
@@ -132,46 +76,6 @@ TEST_F(EarlySceneTest, KoneTunnelLeavesTheObjectStateTheTrioDrawsWith) {
   RunFrame(TaloTrioScene, 1.0f);
   ASSERT_EQ(Objects().size(), 3u);  // lit, not culled
   for (const auto* object : Objects()) EXPECT_NE(object->lVertices[0].color & 0xFFFFFF, 0u);
-}
-
-TEST_F(EarlySceneTest, KonePairsTradeBitmapsAndKeying) {
-  using Pair = std::tuple<void (*)(), int, int>;
-  for (auto [scene, added, keyed] : {Pair{KonePairScene, 2, 3}, Pair{KonePairSceneB, 3, 2}}) {
-    SetUp();
-    RunFrame(scene, 1.0f);
-    const auto quads = Quads();
-    ASSERT_EQ(quads.size(), 3u);
-    EXPECT_EQ(quads[0]->texture, RenderTextures[1]);
-    EXPECT_EQ(quads[1]->texture, TextureSlots[added]);
-    EXPECT_TRUE(quads[1]->states.alphaBlend && !quads[1]->states.colorKey);
-    EXPECT_EQ(quads[2]->texture, TextureSlots[keyed]);
-    EXPECT_TRUE(!quads[2]->states.alphaBlend && quads[2]->states.colorKey);
-  }
-}
-
-TEST_F(EarlySceneTest, TaloTrioLayersLastItemFrameObjectsTunnelAndInsetsAroundTheUpload) {
-  RunFrame(TaloTrioScene, 5.0f);
-  std::string order;
-  for (const auto& call : calls) {
-    if (call.kind == Kind::DrawPrimitive) order += 'q';
-    if (call.kind == Kind::DrawIndexedPrimitive) order += 'o';
-    if (call.kind == Kind::LoadTextureFromSurface) order += 'c';
-    if (call.kind == Kind::LoadTextureFromMemory) order += 'u';
-  }
-  EXPECT_EQ(order, "qoooc" + std::string(19, 'q') + "quqq");
-  EXPECT_EQ(FadeB, 0.0f);  // entry 5 holds the fade
-  const auto quads = Quads();
-  EXPECT_EQ(quads[0]->texture, RenderTextures[0]);
-  for (const auto* object : Objects()) {
-    EXPECT_EQ(object->texture, TextureSlots[0]);
-    EXPECT_TRUE(object->states.zEnable == D3DZB_TRUE && object->states.colorKey);
-  }
-  EXPECT_FALSE(quads[1]->states.colorKey);  // the tunnel
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(quads[20 + k]->texture, RenderTextures[0]);
-    EXPECT_TRUE(quads[20 + k]->states.colorKey);
-    EXPECT_EQ(quads[20 + k]->states.alphaBlend, k == 2);
-  }
 }
 
 TEST_F(EarlySceneTest, TrioWrappersFadeTheTunnelBeforeDrawing) {
@@ -210,26 +114,6 @@ TEST_F(EarlySceneTest, ThreeDfxLoopsOverAllButFiveFramesThenTheTunnelFadesInFrom
   RunFrame(ContrastTunnelScene, 100.0f);
   EXPECT_EQ(LumaContrast, -1.7f);
   EXPECT_EQ(FadeB, 1.0f);
-}
-
-TEST_F(EarlySceneTest, TunnelInsetAddsPulloWithItsGlowAndTheTurnedBitmap) {
-  FadeB = 1.0f;
-  LumaContrast = -1.0f;
-  RunFrame(TunnelInsetScene, 1.0f);
-  ASSERT_EQ(Uploads().size(), 2u);
-  EXPECT_EQ(Uploads()[0]->texture, RenderTextures[1]);  // 3dfx, through AnimatedContrast
-  EXPECT_EQ(Uploads()[1]->texture, RenderTextures[0]);  // pullo, through BoostContrast
-  EXPECT_LT(LumaContrast, -1.0f);
-  EXPECT_LT(FadeB, 1.0f);
-  const auto quads = Quads();
-  ASSERT_EQ(quads.size(), 1 + 31 + 3u);
-  EXPECT_EQ(Grey(quads[1]), 40);  // the ring tunnel at the fade before this frame's step
-  EXPECT_TRUE(quads[32]->states.alphaBlend && quads[32]->states.colorKey);
-  EXPECT_EQ(quads[32]->texture, RenderTextures[0]);
-  EXPECT_FALSE(quads[33]->states.alphaBlend);
-  EXPECT_EQ(quads[34]->texture, TextureSlots[3]);
-  RunFrame(TunnelInsetScene, 2000.0f);
-  EXPECT_EQ(FadeB, 0.0f);
 }
 
 TEST_F(EarlySceneTest, TunnelFadeKeepsTheLastStillAndTurnsTheRingsWithTheClockOnEntry) {

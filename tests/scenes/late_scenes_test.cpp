@@ -94,17 +94,6 @@ TEST_F(LateSceneTest, ItemCylinderLightsFollowTheInheritedCameraOnceThenStandSti
   EXPECT_EQ(Lights[0].position.y, 0.0f);
 }
 
-TEST_F(LateSceneTest, TaloLightsOneLightAtThePreviousCameraAndLeavesItsObjectsUndepthed) {
-  ViewOffset = {1.0f, 2.0f, 3.0f};
-  RunFrame(TaloScene, 0.5f);
-  EXPECT_EQ(Lights[1].position.z, -3.0f);
-  const auto objects = Objects();
-  ASSERT_EQ(objects.size(), 3u);
-  EXPECT_EQ(objects[2]->states.zEnable, DWORD{D3DZB_FALSE});  // left off by the band quad
-  EXPECT_EQ(Quads().size(), 11u);
-  EXPECT_EQ(Copies().size(), 2u);
-}
-
 TEST_F(LateSceneTest, KelmuPlaysEveryFrameOnceAndStartsOverFromAnyInheritedTimer) {
   SetStream(Kelmu, 3);
   FrameStepTimerD = 5.5f;  // beyond this stream, as an earlier scene may leave it

@@ -48,13 +48,44 @@ std::vector<std::uint8_t> MakeStream(int slot, int frames) {
 
 }  // namespace
 
-void SceneTest::SetUpTestSuite() {
+void ToolkitTest::SetUpTestSuite() {
   if (Device) return;
   platform::Mode().presentation = platform::Presentation::Headless;
   ASSERT_GE(D3DXInitialize(), 0);
   ASSERT_TRUE(GraphicsStartup(nullptr, D3DX_CONTEXT_FULLSCREEN));
-  ASSERT_EQ(InitAnimationDecoder(), 1);
   ASSERT_TRUE(CreateRenderTextures());
+}
+
+void ToolkitTest::SetUp() {
+  QuadStretch = {1.0f, 1.0f};
+  QuadTexOrigin = {0.0f, 0.0f};
+  ViewOffset = ScaleBias = {0.0f, 0.0f, 0.0f};
+  UVScale = NormalScale = 1.0f;
+  AmbientColour = {0.0f, 0.0f, 0.0f};
+  LightCount = 1;
+  for (LightRecord& light : Lights) light = {};
+  LightParams = {};
+  CullingOff = 1;
+  ForceEnvMap = 0;
+  WorkVector = {0.0f, 0.0f, 0.0f};
+  d3drec::SetRasterizing(false);
+  d3drec::StartRecording();
+}
+
+void ToolkitTest::TearDown() { d3drec::StopRecording(); }
+
+std::vector<d3drec::Call> ToolkitTest::CallsOf(d3drec::Call::Kind kind) const {
+  std::vector<d3drec::Call> found;
+  for (const d3drec::Call& call : d3drec::Calls()) {
+    if (call.kind == kind) found.push_back(call);
+  }
+  return found;
+}
+
+void SceneTest::SetUpTestSuite() {
+  ToolkitTest::SetUpTestSuite();
+  if (!Triangle.empty()) return;
+  ASSERT_EQ(InitAnimationDecoder(), 1);
   for (auto& slot : TextureSlots) {
     DWORD flags = 0, width = 32, height = 32;
     D3DX_SURFACEFORMAT format = D3DX_SF_R5G6B5;
@@ -86,25 +117,15 @@ void SceneTest::SetStream(int slot, int frames) {
 }
 
 void SceneTest::SetUp() {
+  ToolkitTest::SetUp();
   EffectClock = FadeA = FadeB = OverlayFade = ScrollU = ScrollV = 0.0f;
   FrameStepTimerA = FrameStepTimerB = FrameStepTimerC = FrameStepTimerD = 0.0f;
   PhaseClock = 50.0f;
   LumaContrast = 1.2f;
   FrameUploadCount = 0;
   AnimationTarget = 1;
-  QuadStretch = {1.0f, 1.0f};
-  QuadTexOrigin = {0.0f, 0.0f};
-  ViewOffset = ScaleBias = {0.0f, 0.0f, 0.0f};
-  UVScale = NormalScale = 1.0f;
-  AmbientColour = {0.0f, 0.0f, 0.0f};
-  LightCount = 1;
-  for (LightRecord& light : Lights) light = {};
-  LightParams = {};
-  CullingOff = 1;
-  ForceEnvMap = 0;
   for (int slot = 0; slot < AnimationFileCount; ++slot) SetStream(slot, slot == Stream3dfx ? 19 : 8);
   FramePostProcess = NoPostProcess;
-  d3drec::SetRasterizing(false);
 }
 
 void SceneTest::RunFrame(void (*scene)(), float frameDelta) {

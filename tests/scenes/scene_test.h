@@ -1,7 +1,8 @@
-// Harness for the scene functions: a headless device with the call recorder, blank textures for
-// the bitmaps, one small triangle for every object, and animation streams of flat colours: the
-// width of a stream's frames tells its slot, the chroma of a frame its index, so a test can tell
-// which frame a scene uploaded last.
+// Harnesses for the drawing toolkit and the scene functions. ToolkitTest: a headless software
+// device with the call recorder running, and the toolkit's globals back at their program-start
+// values before each test. SceneTest adds blank textures for the bitmaps, one small triangle for
+// every object, and animation streams of flat colours: the width of a stream's frames tells its
+// slot, the chroma of a frame its index, so a test can tell which frame a scene uploaded last.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,7 +17,17 @@ constexpr int Item = 0, Kone = 1, Stream3dfx = 2, Pullo = 3, Kelmu = 4, Mina = 5
 
 using Frame = std::pair<int, int>;  // (slot, frame)
 
-class SceneTest : public ::testing::Test {
+class ToolkitTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // The recorded calls of one kind, in order.
+  std::vector<d3drec::Call> CallsOf(d3drec::Call::Kind kind) const;
+};
+
+class SceneTest : public ToolkitTest {
  protected:
   static void SetUpTestSuite();
   // Program-start values for the scene variables and the toolkit's state; streams of 8 frames in

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "headless_device.h"
+#include "scene_test.h"
 #include "render/object.h"
 
 namespace {
