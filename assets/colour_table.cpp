@@ -11,9 +11,12 @@ int ClampedChannel(float value) {
   return static_cast<int>(value);
 }
 
-}  // namespace
+struct Rgb888 {
+  int r, g, b;
+};
 
-std::uint16_t ColourTableEntry(int y, int cr6, int cb6) {
+// The clamped 8-bit channels of (Y, Cr6, Cb6), before any rounding to fewer bits.
+Rgb888 ColourTableChannels(int y, int cr6, int cb6) {
   const float luma = static_cast<float>(y);
   float cr = static_cast<float>(4 * cr6 - 128);
   float cb = static_cast<float>(4 * cb6 - 128);
@@ -28,16 +31,34 @@ std::uint16_t ColourTableEntry(int y, int cr6, int cb6) {
     cb = cb / t;
   }
   const float l = (luma - 16.0f) * 1.164f;
-  const int r = ClampedChannel(l + cr * 1.596f);
-  const int g = ClampedChannel(l - cr * 0.813f - cb * 0.391f);
-  const int b = ClampedChannel(l + cb * 2.018f);
-  return static_cast<std::uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+  return {ClampedChannel(l + cr * 1.596f), ClampedChannel(l - cr * 0.813f - cb * 0.391f),
+          ClampedChannel(l + cb * 2.018f)};
+}
+
+}  // namespace
+
+std::uint16_t ColourTableEntry(int y, int cr6, int cb6) {
+  const Rgb888 c = ColourTableChannels(y, cr6, cb6);
+  return static_cast<std::uint16_t>((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3));
+}
+
+std::uint32_t TrueColourTableEntry(int y, int cr6, int cb6) {
+  const Rgb888 c = ColourTableChannels(y, cr6, cb6);
+  return static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b);
 }
 
 void BuildColourTable(std::uint16_t* table) {
   for (int y = 0; y < 256; ++y) {
     for (int cr6 = 0; cr6 < 64; ++cr6) {
       for (int cb6 = 0; cb6 < 64; ++cb6) table[y * 4096 + cr6 * 64 + cb6] = ColourTableEntry(y, cr6, cb6);
+    }
+  }
+}
+
+void BuildTrueColourTable(std::uint32_t* table) {
+  for (int y = 0; y < 256; ++y) {
+    for (int cr6 = 0; cr6 < 64; ++cr6) {
+      for (int cb6 = 0; cb6 < 64; ++cb6) table[y * 4096 + cr6 * 64 + cb6] = TrueColourTableEntry(y, cr6, cb6);
     }
   }
 }

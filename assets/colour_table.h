@@ -9,3 +9,8 @@
 std::uint16_t ColourTableEntry(int y, int cr6, int cb6);
 // Fills table (ColourTableEntries entries).
 void BuildColourTable(std::uint16_t* table);
+
+// The true-colour rendering's table: the same arithmetic kept at 8 bits a channel, 0x00RRGGBB.
+// Each channel's top bits are ColourTableEntry's, so colour keys see the 16-bit value.
+std::uint32_t TrueColourTableEntry(int y, int cr6, int cb6);
+void BuildTrueColourTable(std::uint32_t* table);

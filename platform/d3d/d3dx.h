@@ -13,6 +13,7 @@ constexpr DWORD D3DX_CONTEXT_FULLSCREEN = 0x1;
 
 enum D3DX_SURFACEFORMAT : DWORD {
   D3DX_SF_UNKNOWN = 0,
+  D3DX_SF_X8R8G8B8 = 3,
   D3DX_SF_R5G6B5 = 4,
 };
 
@@ -60,7 +61,7 @@ HRESULT D3DXCreateTextureFromFile(IDirect3DDevice7* device, DWORD* flags, DWORD*
                                   DWORD* height, D3DX_SURFACEFORMAT* format, PALETTEENTRY* palette,
                                   IDirectDrawSurface7** texture, DWORD* mipMapCount,
                                   const char* sourceName, D3DX_FILTERTYPE filter);
-// Packed R5G6B5 rows (pitch 0 = the texture's width x 2 bytes) into the whole level.
+// Packed R5G6B5 or X8R8G8B8 rows (pitch 0 = packed at the texture's width) into the whole level.
 HRESULT D3DXLoadTextureFromMemory(IDirect3DDevice7* device, IDirectDrawSurface7* texture,
                                   DWORD mipLevel, void* source, PALETTEENTRY* palette,
                                   D3DX_SURFACEFORMAT sourceFormat, DWORD sourcePitch,

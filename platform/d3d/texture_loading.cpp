@@ -104,7 +104,8 @@ HRESULT D3DXLoadTextureFromMemory(IDirect3DDevice7* device, IDirectDrawSurface7*
                                   DWORD mipLevel, void* source, PALETTEENTRY* /*palette*/,
                                   D3DX_SURFACEFORMAT sourceFormat, DWORD sourcePitch,
                                   RECT* destination, D3DX_FILTERTYPE /*filter*/) {
-  if (!device || !texture || !source || mipLevel != 0 || sourceFormat != D3DX_SF_R5G6B5)
+  const bool wide = sourceFormat == D3DX_SF_X8R8G8B8;
+  if (!device || !texture || !source || mipLevel != 0 || (sourceFormat != D3DX_SF_R5G6B5 && !wide))
     return D3DXERR_INVALIDPARAMETER;
   d3drec::Call call(d3drec::Call::Kind::LoadTextureFromMemory);
   call.texture = texture;
@@ -116,7 +117,20 @@ HRESULT D3DXLoadTextureFromMemory(IDirect3DDevice7* device, IDirectDrawSurface7*
   Span rows = Cover(destination, false, target.height());
   LONG rowLength = columns.end - columns.first;
   if (rowLength <= 0) return S_OK;
-  std::size_t pitch = sourcePitch != 0 ? sourcePitch / 2 : static_cast<std::size_t>(rowLength);
+  const std::size_t unit = wide ? 4 : 2;
+  std::size_t pitch = sourcePitch != 0 ? sourcePitch / unit : static_cast<std::size_t>(rowLength);
+  if (wide) {
+    // 8-bit channels: a true-colour texture keeps them, a 16-bit one takes them truncated.
+    const auto* pixels = static_cast<const std::uint32_t*>(source);
+    for (LONG y = rows.first; y < rows.end; ++y) {
+      const std::uint32_t* from = pixels + (y - rows.first) * pitch;
+      std::uint32_t* to = target.widened() + y * target.width() + columns.first;
+      for (LONG x = 0; x < rowLength; ++x) to[x] = from[x] & 0xFFFFFF;
+    }
+    target.Narrow(rows.first, rows.end);
+    if (!target.trueColour()) target.Widen(rows.first, rows.end);
+    return S_OK;
+  }
   const auto* pixels = static_cast<const std::uint16_t*>(source);
   for (LONG y = rows.first; y < rows.end; ++y) {
     std::copy_n(pixels + (y - rows.first) * pitch, rowLength,

@@ -1,9 +1,11 @@
 // The upload end to end on the headless device: which frame, which callback, which texture, and
 // frames whose size differs from the texture's.
 #include <cstring>
+#include <set>
 
 #include "assets/animation.h"
 #include "assets/animation_stream.h"
+#include "assets/colour_table.h"
 #include "assets/frame_reconstruction.h"
 #include "assets/frame_conversion.h"
 #include "assets/loader.h"
@@ -115,6 +117,29 @@ TEST_F(UploadTest, LumaOnlyFramesShowGrey) {
     ASSERT_EQ(texture[p], ColourTable[DecodedPicture[4 * p] * 4096 + 32 * 64 + 32]) << "pixel " << p;
     ASSERT_EQ(DecodedPicture[4 * p + 1], 32);
   }
+}
+
+// A true-colour texture takes the colour table's arithmetic at 8 bits a channel, while its 16-bit
+// values (what colour keys compare) stay those of the exact upload.
+TEST_F(UploadTest, TrueColourTexturesKeepEightBitsAndTheSixteenBitValues) {
+  const Bytes stream = Stream(256, 1);
+  ASSERT_TRUE(UploadAnimationFrame(stream.data(), 0));
+  const auto exact = Texture(1);
+  IDirectDrawSurface7* const kept = RenderTextures[1];
+  RenderTextures[1] = new IDirectDrawSurface7(new ::Texture(256, 256, 1, true));
+  const bool loaded = UploadAnimationFrame(stream.data(), 0);
+  const ::Texture& wide = *RenderTextures[1]->texture();
+  std::set<std::uint32_t> colours(wide.widened(), wide.widened() + 65536);
+  const std::vector<std::uint16_t> narrowed = Texture(1);
+  for (int p = 0; p < 65536; p += 97) {
+    const std::uint8_t* yuv = DecodedPicture + 4 * p;
+    ASSERT_EQ(wide.widened()[p], TrueColourTableEntry(yuv[0], yuv[1], yuv[2])) << "pixel " << p;
+  }
+  RenderTextures[1]->Release();
+  RenderTextures[1] = kept;
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(narrowed, exact);
+  EXPECT_GT(colours.size(), std::set<std::uint16_t>(exact.begin(), exact.end()).size() * 3 / 2);
 }
 
 // The picture of a refused frame was post-processed when it was shown: it stays as it was, under
