@@ -69,13 +69,6 @@ TEST_F(Animations, DecodeAtTheirRenderTextureSizes) {
   EXPECT_GE(AnimationFrameCount(Encoded("mina").data()), 6);  // frame 4 is shown as a still
 }
 
-TEST_F(Animations, AreTheSameBytesEveryTime) {
-  std::vector<std::uint8_t> again;
-  std::string fault;
-  ASSERT_TRUE(MakeAnimationFile("item", &again, &fault)) << fault;
-  EXPECT_EQ(again, Encoded("item"));
-}
-
 double MeanDifference(const Canvas& a, const Canvas& b) {
   double sum = 0;
   for (size_t i = 0; i < a.pixels.size(); ++i) sum += Length(a.pixels[i] - b.pixels[i]);
