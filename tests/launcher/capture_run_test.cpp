@@ -8,7 +8,6 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -27,27 +26,16 @@
 #include "platform/win32/win32.h"
 #include "shell/shell.h"
 #include "shell/timeline.h"
+#include "tests/support/demo_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-int LineCount(const fs::path& path) {
-  const std::string text = ReadAll(path);
-  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-fs::path FreshFolder() {
-  std::string pattern = (fs::path(testing::TempDir()) / "korvo-run-XXXXXX").string();
-  return mkdtemp(pattern.data());
-}
+using testsupport::ExitStatus;
+using testsupport::FreshFolder;
+using testsupport::LineCount;
+using testsupport::ReadAll;
 
 // Starts `korvo --capture folder --fps fps --data data` in a child whose standard error goes to
 // folder/../stderr; returns its process id.
@@ -66,12 +54,6 @@ pid_t StartCapture(const fs::path& folder, int fps, const std::string& data, int
     _exit(RunDemo(options));
   }
   return child;
-}
-
-int ExitStatus(pid_t child) {
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
 }
 
 TEST(CaptureRun, StopSignalLeavesPicturesListAndSoundThatAgree) {
@@ -100,30 +82,25 @@ TEST(CaptureRun, StopSignalLeavesPicturesListAndSoundThatAgree) {
 TEST(CaptureRun, CapturingChangesNothingTheDemoSees) {
   constexpr MusicPosition To = 0x0080;
   const fs::path base = FreshFolder();
-  const pid_t plain = fork();
-  if (plain == 0) {
-    setenv("XDG_CACHE_HOME", (base / "cache").c_str(), 1);
-    platform::Mode().presentation = platform::Presentation::Headless;
-    platform::Mode().sound = platform::Sound::Virtual;
-    platform::Mode().dataFolder = KORVO_BUILD_DIR;
+  struct Seen {
+    int position, entry;
+  };
+  const std::vector<Seen> plain = testsupport::RunDemoInChild<Seen>([] {
     platform::UseVirtualClock(20);
-    std::ofstream seen(base / "plain.tsv");
-    platform::SetFrameSink([&](const std::uint16_t*) {
+    return [](const std::uint16_t*, int out) {
       const MIDASplayStatus status = platform::LastPlayStatus();
-      const int position = static_cast<int>(status.row | status.position << 8);
-      if (position > To) {
-        QuitFlag = 1;
-        return;
-      }
-      char row[32];
-      std::snprintf(row, sizeof row, "0x%04X\t%d\n", position, SceneIndex);
-      seen << row;
-    });
-    WinMain(nullptr, nullptr, nullptr, 0);
-    seen.close();
-    _exit(0);
+      const Seen seen{static_cast<int>(status.row | status.position << 8), SceneIndex};
+      if (seen.position > To) return true;
+      testsupport::Send(out, seen);
+      return false;
+    };
+  });
+  std::string expected;
+  for (const Seen& seen : plain) {
+    char row[32];
+    std::snprintf(row, sizeof row, "0x%04X\t%d\n", seen.position, seen.entry);
+    expected += row;
   }
-  ASSERT_EQ(ExitStatus(plain), 0);
   ASSERT_EQ(ExitStatus(StartCapture(base / "capture", 20, KORVO_BUILD_DIR, To)), 0);
 
   std::istringstream list(ReadAll(base / "capture" / "frames.tsv"));
@@ -135,8 +112,7 @@ TEST(CaptureRun, CapturingChangesNothingTheDemoSees) {
     for (int tab = 0; tab < 3; ++tab) at = line.find('\t', at) + 1;
     captured += line.substr(at, line.rfind('\t') - at) + "\n";
   }
-  const std::string expected = ReadAll(base / "plain.tsv");
-  EXPECT_GT(LineCount(base / "plain.tsv"), 50);
+  EXPECT_GT(plain.size(), 50u);
   EXPECT_TRUE(captured == expected) << "the capture saw other positions or entries than a plain run";
 }
 

@@ -5,16 +5,12 @@
 // cache folder in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +24,7 @@
 #include "platform/win32/platform_mode.h"
 #include "platform/win32/win32.h"
 #include "shell/shell.h"
+#include "tests/support/demo_run.h"
 
 namespace {
 
@@ -52,6 +49,10 @@ struct Reached {
   bool operator==(const Reached& o) const {
     return stateHash == o.stateHash && position == o.position && entry == o.entry && frame == o.frame;
   }
+  friend void PrintTo(const Reached& r, std::ostream* out) {
+    *out << "frame " << r.frame << " at " << std::hex << r.position << " entry " << std::dec << r.entry
+         << " state " << std::hex << r.stateHash << std::dec;
+  }
 };
 
 std::uint64_t Hash(const std::vector<std::uint8_t>& bytes) {
@@ -71,17 +72,11 @@ Reached Take() {
   return {Hash(state), Heard(), SceneIndex, launcher::NextSnapshotFrame() - 1};
 }
 
-fs::path MakeTemporaryFolder() {
-  std::string pattern = testing::TempDir() + "korvo-snapshot-XXXXXX";
-  EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-  return pattern;
-}
-
 // Every test of this program writes its snapshots into a temporary folder, never the user's cache.
 class TemporaryCache : public testing::Environment {
  public:
   void SetUp() override {
-    folder_ = MakeTemporaryFolder();
+    folder_ = testsupport::FreshFolder("korvo-snapshot");
     setenv("XDG_CACHE_HOME", folder_.c_str(), 1);
   }
   void TearDown() override {
@@ -99,7 +94,7 @@ class SnapshotTest : public testing::Test {
   // One whole run for the suite; each test works on its own copy of the cache it wrote.
   static void SetUpTestSuite() {
     suiteCache_ = new std::string(std::getenv("XDG_CACHE_HOME"));
-    wholeCache_ = new fs::path(MakeTemporaryFolder());
+    wholeCache_ = new fs::path(testsupport::FreshFolder("korvo-snapshot"));
     setenv("XDG_CACHE_HOME", wholeCache_->c_str(), 1);
     whole_ = new std::vector<Reached>(WholeRun({AtPosition(0), AtPosition(FirstEntryEnd), AtTick(5000),
                                                 AtPosition(EntryStart), AtPosition(BetweenSnapshots)}));
@@ -113,7 +108,7 @@ class SnapshotTest : public testing::Test {
     delete whole_;
   }
   void SetUp() override {
-    cache_ = MakeTemporaryFolder();
+    cache_ = testsupport::FreshFolder("korvo-snapshot");
     fs::copy(*wholeCache_, cache_, fs::copy_options::recursive);
     setenv("XDG_CACHE_HOME", cache_.c_str(), 1);
   }
@@ -124,35 +119,9 @@ class SnapshotTest : public testing::Test {
   }
   fs::path Folder() const { return cache_ / "korvo" / (std::to_string(Fps) + "fps"); }
 
-  // Runs the demo in a child; `prepare` sets the mode up and returns what each frame checks,
-  // which writes a record to the pipe when due and says when the run is done.
-  static std::vector<Reached> RunInChild(const std::function<std::function<bool(int)>()>& prepare) {
-    int channel[2];
-    EXPECT_EQ(pipe(channel), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-      close(channel[0]);
-      platform::Mode().presentation = platform::Presentation::Headless;
-      platform::Mode().sound = platform::Sound::Virtual;
-      platform::Mode().dataFolder = KORVO_BUILD_DIR;
-      const auto frame = prepare();
-      const platform::FrameSink inner = platform::CurrentFrameSink();
-      const int out = channel[1];
-      platform::SetFrameSink([inner, frame, out](const std::uint16_t* pixels) {
-        if (inner) inner(pixels);
-        if (QuitFlag == 0 && frame(out)) QuitFlag = 1;
-      });
-      _exit(WinMain(nullptr, nullptr, nullptr, 0));
-    }
-    close(channel[1]);
-    std::vector<Reached> records;
-    Reached r{};
-    while (read(channel[0], &r, sizeof r) == sizeof r) records.push_back(r);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    return records;
+  using FrameCheck = std::function<bool(const std::uint16_t*, int)>;
+  static std::vector<Reached> RunInChild(const std::function<FrameCheck()>& prepare) {
+    return testsupport::RunDemoInChild<Reached>(prepare);
   }
 
   // From the song's start on the 60 fps clock, writing snapshots: the state at the first frame
@@ -161,11 +130,10 @@ class SnapshotTest : public testing::Test {
     return RunInChild([targets] {
       platform::UseVirtualClock(Fps);
       launcher::BeginSnapshots(Fps);
-      return std::function<bool(int)>([targets, next = std::size_t{0}](int out) mutable {
+      return FrameCheck([targets, next = std::size_t{0}](const std::uint16_t*, int out) mutable {
         launcher::NoteSnapshotFrame();
         while (next < targets.size() && targets[next].ReachedAt(Heard(), GetTickCount())) {
-          const Reached r = Take();
-          if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+          testsupport::Send(out, Take());
           ++next;
         }
         return next == targets.size();
@@ -178,15 +146,14 @@ class SnapshotTest : public testing::Test {
     return RunInChild([from, positions] {
       platform::UseVirtualClock(Fps);
       launcher::BeginSnapshots(Fps);
-      return std::function<bool(int)>([from, positions, next = std::size_t{0}](int out) mutable {
+      return FrameCheck([from, positions, next = std::size_t{0}](const std::uint16_t*, int out) mutable {
         launcher::NoteSnapshotFrame();
         if (launcher::NextSnapshotFrame() == 1) {
           const auto mark = launcher::RestoreSnapshotFor({launcher::SeekTarget::Kind::Position, from}, false, true);
           if (!mark || mark->frame == 0 || mark->position >= from) _exit(4);
         }
         while (next < positions.size() && Heard() >= positions[next]) {
-          const Reached r = Take();
-          if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+          testsupport::Send(out, Take());
           ++next;
         }
         return next == positions.size();
@@ -198,10 +165,9 @@ class SnapshotTest : public testing::Test {
   static std::vector<Reached> Started(MusicPosition position) {
     return RunInChild([position] {
       SetUpStart(position);
-      return std::function<bool(int)>([taken = 0](int out) mutable {
+      return FrameCheck([taken = 0](const std::uint16_t*, int out) mutable {
         if (!StartReached()) return false;
-        const Reached r = Take();
-        if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+        testsupport::Send(out, Take());
         // The real clock runs from here; the first frame shows that the run goes on at all.
         return ++taken == 1;
       });
@@ -239,11 +205,6 @@ std::uint64_t KeyOf(const fs::path& file) {
   return key;
 }
 
-std::vector<char> Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
   ASSERT_EQ(whole_->size(), std::size_t{WholeRecords});
   const std::vector<Reached> whole = {(*whole_)[EntryTwo], (*whole_)[Between]};
@@ -253,18 +214,12 @@ TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
   // --start lands on the entry's own snapshot.
   const std::vector<Reached> started = Started(EntryStart);
   ASSERT_EQ(started.size(), 1u);
-  EXPECT_TRUE(started[0] == whole[0]) << "position " << std::hex << started[0].position << " vs "
-                                      << whole[0].position << ", frame " << std::dec << started[0].frame
-                                      << " vs " << whole[0].frame;
+  EXPECT_EQ(started[0], whole[0]);
   // A run from the snapshot before the entry goes on through the entry's start and hundreds of
   // frames more exactly as the whole run did.
   const std::vector<Reached> resumed = Resumed(EntryStart, {EntryStart, BetweenSnapshots});
   ASSERT_EQ(resumed.size(), 2u);
-  for (int k = 0; k < 2; ++k) {
-    EXPECT_TRUE(resumed[k] == whole[k]) << "at position " << std::hex << whole[k].position << ": frame "
-                                        << std::dec << resumed[k].frame << " vs " << whole[k].frame
-                                        << ", state " << (resumed[k].stateHash == whole[k].stateHash ? "same" : "differs");
-  }
+  EXPECT_EQ(resumed, whole);
 }
 
 TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
@@ -275,7 +230,7 @@ TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
   ASSERT_GE(files.size(), 4u);
 
   // The three latest a start could use: one byte flipped, one cut short, one of another build.
-  std::vector<char> bytes = Bytes(files[0]);
+  std::string bytes = testsupport::ReadAll(files[0]);
   bytes[bytes.size() / 2] ^= 0x20;
   std::ofstream(files[0], std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   fs::resize_file(files[1], fs::file_size(files[1]) - 1000);
@@ -293,7 +248,7 @@ TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
 
   const std::vector<Reached> started = Started(BetweenSnapshots);
   ASSERT_EQ(started.size(), 1u);
-  EXPECT_TRUE(started[0] == whole);
+  EXPECT_EQ(started[0], whole);
   // Passing them again, the run put whole ones in their place.
   for (int k = 0; k < 3; ++k) {
     EXPECT_TRUE(launcher::ReadSnapshotFile(files[k], key, Fps, mark, state, nullptr)) << files[k];
@@ -306,10 +261,9 @@ TEST_F(SnapshotTest, ViewerJumpsLandWhereTheWholeRunWas) {
   fs::remove_all(cache_);
   const std::vector<Reached> jumped = RunInChild([] {
     launcher::RunAheadTo(AtPosition(0), false);
-    return std::function<bool(int)>([step = 0](int out) mutable {
+    return FrameCheck([step = 0](const std::uint16_t*, int out) mutable {
       if (!launcher::RunAheadDone()) return false;
-      const Reached r = Take();
-      if (write(out, &r, sizeof r) != sizeof r) _exit(3);
+      testsupport::Send(out, Take());
       constexpr unsigned Right = 0x27, Left = 0x25;
       switch (step++) {
         case 0: return !launcher::ViewerKey(Right);
@@ -321,10 +275,7 @@ TEST_F(SnapshotTest, ViewerJumpsLandWhereTheWholeRunWas) {
   });
   ASSERT_EQ(jumped.size(), 4u);
   const std::vector<Reached>& whole = *whole_;
-  EXPECT_TRUE(jumped[0] == whole[FirstFrame]) << "a window starts on the snapshots' clock";
-  EXPECT_TRUE(jumped[1] == whole[EntryOne]) << "frame " << jumped[1].frame << " vs " << whole[EntryOne].frame;
-  EXPECT_TRUE(jumped[2] == whole[FirstFrame]) << "frame " << jumped[2].frame;
-  EXPECT_TRUE(jumped[3] == whole[FiveSeconds]) << "frame " << jumped[3].frame << " vs " << whole[FiveSeconds].frame;
+  EXPECT_EQ(jumped, (std::vector<Reached>{whole[FirstFrame], whole[EntryOne], whole[FirstFrame], whole[FiveSeconds]}));
 }
 
 TEST_F(SnapshotTest, AStateThatDoesNotFitChangesNothing) {
@@ -396,7 +347,7 @@ TEST_F(SnapshotTest, ReplayedSongContinuesSampleForSample) {
   const auto whole = run(cache_ / "whole.wav", 0, 760);
   const auto replayed = run(cache_ / "replayed.wav", 700, 760);
   EXPECT_EQ(whole, replayed);
-  const std::vector<char> a = Bytes(cache_ / "whole.wav"), b = Bytes(cache_ / "replayed.wav");
+  const std::string a = testsupport::ReadAll(cache_ / "whole.wav"), b = testsupport::ReadAll(cache_ / "replayed.wav");
   EXPECT_GT(a.size(), 48000u * 4 * 12) << "12 s of song";
   EXPECT_TRUE(a == b) << a.size() << " vs " << b.size() << " bytes";
 }
