@@ -2,6 +2,7 @@
 // and names the file it cannot use; and the icon is drawn at both sizes with see-through corners.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -23,13 +24,15 @@ struct Capture {
     fs::create_directories(dir);
   }
   ~Capture() { fs::remove_all(dir); }
-  void List(const std::string& text) const { std::ofstream(dir / "frames.tsv") << text; }
-  // A 6 x 4 picture: `white` columns of white from the left, black elsewhere.
-  void Picture(const std::string& name, int white) const {
-    anim::RgbPicture p{6, 4, std::vector<std::uint8_t>(6 * 4 * 3, 0)};
-    for (int y = 0; y < 4; ++y)
+  void List(const std::string& text, const std::string& sub = "") const {
+    std::ofstream(dir / sub / "frames.tsv") << text;
+  }
+  // A 6 x 4 picture times k: `white` columns of white from the left, black elsewhere.
+  void Picture(const std::string& name, int white, int k = 1, int height = 4) const {
+    anim::RgbPicture p{6 * k, height * k, std::vector<std::uint8_t>(18 * height * k * k, 0)};
+    for (int y = 0; y < p.height; ++y)
       for (int x = 0; x < white; ++x)
-        for (int c = 0; c < 3; ++c) p.rgb[3 * (y * 6 + x) + c] = 255;
+        for (int c = 0; c < 3; ++c) p.rgb[3 * (y * p.width + x) + c] = 255;
     std::string fault;
     ASSERT_TRUE(anim::WritePngPicture((dir / name).string(), p, &fault)) << fault;
   }
@@ -97,6 +100,31 @@ TEST(Storyboard, AveragesEachEntryAndWritesOneRowPerEntry) {
   ASSERT_TRUE(anim::ReadPngPicture(out, &oneRow, &fault)) << fault;
   EXPECT_EQ(sheet.width, oneRow.width);
   EXPECT_GT(sheet.height, oneRow.height * 3 / 2) << "a second row";
+}
+
+// Moments are matched by time; the other capture's pictures are box-averaged down, rounding to
+// nearest: three white columns of twelve become 255, 128, then black.
+TEST(Storyboard, ComparesACaptureBesideAtTheSameMoments) {
+  Capture c;
+  fs::create_directory(c.dir / "hd");
+  c.List("picture\tframe\tms\tentry\n000001.png\t1\t0\t4\n000002.png\t2\t250\t5\n000003.png\t3\t500\t6\n");
+  c.List("picture\tframe\tms\tentry\n000001.png\t7\t250\t5\n000002.png\t8\t0\t4\n", "hd");
+  c.Picture("000001.png", 1);
+  c.Picture("000002.png", 2);
+  c.Picture("000003.png", 6);
+  c.Picture("hd/000001.png", 4, 2);
+  c.Picture("hd/000002.png", 3, 2);
+  std::vector<EntryFigures> table;
+  std::string fault;
+  const std::string out = (c.dir / "sheet.png").string(), hd = (c.dir / "hd").string();
+  ASSERT_TRUE(MakeStoryboard(c.dir.string(), out, &table, &fault, hd)) << fault;
+  ASSERT_EQ(table.size(), 2u) << "entry 6's moment is not in the capture beside";
+  EXPECT_NEAR(table[0].psnr, 10 * std::log10(255.0 * 255.0 * 6 / (128.0 * 128.0)), 1e-9);
+  EXPECT_TRUE(std::isinf(table[1].psnr));
+  EXPECT_NE(FigureTable(table).find("equal"), std::string::npos);
+  c.Picture("hd/000002.png", 3, 2, 3);
+  EXPECT_FALSE(MakeStoryboard(c.dir.string(), out, &table, &fault, hd));
+  EXPECT_NE(fault.find("hd/000002.png: 12 x 6 is not a whole multiple of 6 x 4"), std::string::npos) << fault;
 }
 
 TEST(Storyboard, NamesWhatItCannotUse) {

@@ -4,7 +4,8 @@
 //   korvo-art animation NAME OUT.dat   one animation (item, kone, 3dfx, pullo, kelmu, mina)
 //   korvo-art icon SIZE OUT.bmp|png    the program's icon (resource 666) at 32 or 256 pixels
 //   korvo-art contact-sheet OUT.png    every bitmap, object and animation in one picture
-//   korvo-art storyboard CAPTURE_DIR OUT.png   a row of pictures and figures per scene entry
+//   korvo-art storyboard CAPTURE_DIR OUT.png [--beside OTHER_DIR]
+//                                      a row of pictures and figures per scene entry
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -62,6 +63,11 @@ constexpr const char* kUsage =
     "                                  240 or more) and black (every channel below 16), mean luma and\n"
     "                                  detail (mean luma step between neighbours); the figures are\n"
     "                                  also printed as a table\n"
+    "  storyboard CAPTURE_DIR OUT.png --beside OTHER_DIR\n"
+    "                                  the same with a second capture of the same moments (e.g. a\n"
+    "                                  --render-scale one) shown beside each picture, reduced to its\n"
+    "                                  size by box averaging; each entry's PSNR against the first\n"
+    "                                  capture is drawn and printed\n"
     "  --help                          this text\n";
 
 int Usage(const std::string& problem) {
@@ -115,9 +121,13 @@ int main(int argc, char** argv) {
     }
     return Write(out, art::EncodeBmp32(icon));
   }
-  if (command == "storyboard" && args.size() == 3) {
+  if (command == "storyboard" && args.size() == 5 && args[3] != "--beside") {
+    return Usage("unknown option '" + args[3] + "' for storyboard");
+  }
+  if (command == "storyboard" && args.size() == 5 && args[4].empty()) return Usage("--beside needs a capture folder");
+  if (command == "storyboard" && (args.size() == 3 || args.size() == 5)) {
     std::vector<art::EntryFigures> table;
-    if (!art::MakeStoryboard(args[1], args[2], &table, &fault)) return Fail(fault);
+    if (!art::MakeStoryboard(args[1], args[2], &table, &fault, args.size() == 5 ? args[4] : "")) return Fail(fault);
     std::fputs(art::FigureTable(table).c_str(), stdout);
     return 0;
   }

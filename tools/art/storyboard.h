@@ -6,6 +6,9 @@
 //   picture  the picture's file name, or "-"/empty when the frame was not written; without this
 //            column the picture is "%06d.png" of the frame column, and may be missing
 //   scene    the entry's scene function name (optional; rows are labelled by entry only without it)
+//   ms       the moment shown, in milliseconds (optional; without it the frame column stands in)
+// A second capture may be shown beside the first, moment by moment: a high-definition capture of
+// the same range, its pictures reduced to the first one's size by box averaging and compared.
 #pragma once
 
 #include <string>
@@ -30,6 +33,7 @@ struct CapturedFrame {
   bool mustExist = false;  // named by a picture column, so a missing file is a fault
   int entry = 0;
   std::string scene;
+  long long moment = -1;  // the ms column, else the frame number; -1 when neither is given
 };
 
 // Reads folder/frames.tsv; false with a fault naming the file and line when it is missing, empty
@@ -41,15 +45,26 @@ struct EntryFigures {
   std::string scene;  // empty when the capture does not name it
   int pictures = 0;
   PictureFigures figures;  // mean over the entry's pictures
+  // With a capture beside: PSNR in dB of its reduced pictures against these over the entry's
+  // shared moments, infinite where they are equal; below 0 without one.
+  double psnr = -1;
 };
 
 // Measures every picture of the capture and writes the sheet to outPath. Entries without any
 // written picture are left out. False with a fault naming the file when something cannot be read
 // or written, or the capture holds no picture at all.
+// With besideFolder, only the moments both captures wrote are used; each moment shows the two
+// pictures side by side, and the other capture's pictures must be a whole multiple of the first's
+// size.
 bool MakeStoryboard(const std::string& captureFolder, const std::string& outPath, std::vector<EntryFigures>* table,
-                    std::string* fault);
+                    std::string* fault, const std::string& besideFolder = "");
 
-// The figures as a table, one line per entry, with a header line.
+// picture reduced to width x height by averaging each block of whole-multiple size; false with
+// a fault when its size is not a whole multiple of width x height.
+bool ReducePicture(const anim::RgbPicture& picture, int width, int height, anim::RgbPicture* reduced,
+                   std::string* fault);
+
+// The figures as a table, one line per entry, with a header line; a PSNR column when compared.
 std::string FigureTable(const std::vector<EntryFigures>& table);
 
 }  // namespace art
