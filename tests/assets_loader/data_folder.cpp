@@ -12,6 +12,7 @@
 #include "shell/graphics.h"
 #include "tools/anim/animation_encoder.h"
 #include "tools/anim/sample_picture.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -95,10 +96,7 @@ void DataFolderTest::SetUpTestSuite() {
 }
 
 void DataFolderTest::SetUp() {
-  folder = std::filesystem::temp_directory_path() /
-           ("korvo-loader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  std::filesystem::remove_all(folder);
+  folder = testsupport::FreshFolder("korvo-loader");
   std::filesystem::create_directories(folder / "data");
   platform::Mode().dataFolder = folder.string();
   const std::vector<std::uint8_t> object = SmallObjectImage(), animation = SmallAnimationImage(3);

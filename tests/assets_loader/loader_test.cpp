@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "assets/animation.h"
 #include "assets/frame_decoder.h"
@@ -76,8 +77,11 @@ TEST_F(LoaderTest, MissingFileStopsLoadingAfterTheFilesBeforeIt) {
 }
 
 // The boxes keep the demo's two texts; the line on standard error names the full path and what
-// is wrong, which the boxes do not.
+// is wrong, which the boxes do not. Opening never waits and only regular files are read: a pipe
+// would block a plain open for ever, and /dev/zero would be read until memory runs out.
 TEST_F(LoaderTest, EveryRefusalNamesTheFullPathAndTheCause) {
+  ASSERT_EQ(mkfifo((folder / "data" / "pipe.obu").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", folder / "data" / "zero.dat");
   std::filesystem::create_symlink("loop.obu", folder / "data" / "loop.obu");
   std::filesystem::create_directory(folder / "data" / "folder.obu");
   WriteDataFile("empty.obu", {});
@@ -95,7 +99,10 @@ TEST_F(LoaderTest, EveryRefusalNamesTheFullPathAndTheCause) {
       {"empty.obu", EmptyFileText, "empty file"},
       {"huge.dat", EmptyFileText, "file of 2147483648 bytes is larger than the 2147483647 bytes"},
       {"locked.obu", "File not found!", geteuid() == 0 ? "" : "Permission denied"},
+      {"pipe.obu", "File not found!", "a pipe, not a regular file"},
+      {"zero.dat", "File not found!", "a device, not a regular file"},
   };
+  const auto start = std::chrono::steady_clock::now();
   for (const auto& c : cases) {
     if (c.cause.empty()) continue;  // the superuser reads a file without permissions
     boxes.clear();
@@ -105,24 +112,6 @@ TEST_F(LoaderTest, EveryRefusalNamesTheFullPathAndTheCause) {
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(boxes, (std::vector<Box>{{c.box, path}}));
     EXPECT_NE(line.find((folder / "data" / c.name).string() + ": " + c.cause), std::string::npos) << line;
-  }
-}
-
-// Opening never waits and only regular files are read: a pipe would block a plain open for
-// ever, and /dev/zero would be read until memory runs out.
-TEST_F(LoaderTest, SpecialFilesAreRefusedAtOnce) {
-  RemoveDataFile("talo1.obu");
-  ASSERT_EQ(mkfifo((folder / "data" / "talo1.obu").c_str(), 0600), 0);
-  RemoveDataFile("item.dat");
-  std::filesystem::create_symlink("/dev/zero", folder / "data" / "item.dat");
-  const auto start = std::chrono::steady_clock::now();
-  for (const char* name : {"talo1.obu", "item.dat"}) {
-    boxes.clear();
-    const std::string path = std::string("data\\") + name;
-    std::uint8_t* image = nullptr;
-    const std::string line = StandardError([&] { EXPECT_FALSE(LoadWholeFile(path.c_str(), &image, nullptr)); });
-    EXPECT_EQ(boxes, (std::vector<Box>{{"File not found!", path}}));
-    EXPECT_NE(line.find("not a regular file"), std::string::npos) << line;
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
@@ -153,32 +142,15 @@ TEST_F(LoaderTest, WrongDataFolderIsNamedWithWhatToGiveInstead) {
   EXPECT_NE(lines.find("name the folder above it: --data " + folder.string() + "\n"), std::string::npos) << lines;
 }
 
-TEST_F(LoaderTest, MalformedObjectIsRefusedNamingFileAndFault) {
-  auto object = SmallObjectImage();
-  object.resize(object.size() - 4);  // the last normal is cut short
-  WriteDataFile("cyl.obu", object);
-  EXPECT_FALSE(LoadAssets(nullptr));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], Box("Object file is truncated: normals end at byte 124 of 120", "data\\cyl.obu"));
-  EXPECT_EQ(ObjectFileImages[4], nullptr);
-}
-
-TEST_F(LoaderTest, MalformedAnimationIsRefusedNamingFileAndFault) {
-  auto animation = SmallAnimationImage(2);
-  std::int32_t backwards = 10;
-  std::memcpy(&animation[4 + 4 * 2], &backwards, 4);  // the end of frame 1 before its start
-  WriteDataFile("3dfx.dat", animation);
-  EXPECT_FALSE(LoadAssets(nullptr));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].second, "data\\3dfx.dat");
-  EXPECT_EQ(boxes[0].first.rfind("Animation file is malformed: ", 0), 0u) << boxes[0].first;
-  EXPECT_EQ(AnimationStreamImages[3], nullptr);
-}
-
-// Frames that the container check passes but the decoder refuses: every frame is decoded once at
-// start-up, and the first undecodable one is named with its fault.
-TEST_F(LoaderTest, UndecodableFrameIsRefusedNamingFileFrameAndFault) {
+// Files that the container check or the decoder refuses: every frame is decoded once at
+// start-up, and the box and the line name the file and its first fault.
+TEST_F(LoaderTest, MalformedFilesAreRefusedNamingFileAndFault) {
+  auto cut = SmallObjectImage();
+  cut.resize(cut.size() - 4);  // the last normal is cut short
   const auto good = SmallAnimationImage(3);
+  auto backwards = good;
+  const std::int32_t ten = 10;
+  std::memcpy(&backwards[4 + 4 * 2], &ten, 4);  // the end of frame 1 before its start
   const std::int32_t count = 4;
   const auto frameStart = [&](int k) {
     std::int32_t offset;
@@ -193,27 +165,30 @@ TEST_F(LoaderTest, UndecodableFrameIsRefusedNamingFileFrameAndFault) {
   std::vector<std::uint8_t> empty(4 + 4 * count, 0);  // three frames of 0 bytes
   std::memcpy(empty.data(), &count, 4);
   const struct {
+    const char* name;
     const std::vector<std::uint8_t>* image;
     const char* fault;
-  } cases[] = {{&longCode, "frame 1 is undecodable: code length 40"},
-               {&hugeRecord, "frame 2 is undecodable: frame record of 2147483647 bytes"},
-               {&flipped, "frame 1 is undecodable"},
-               {&empty, "frame 0 is undecodable: coded frame of 0 bytes"}};
+    std::uint8_t** next;  // the file after it, which is never read
+  } cases[] = {{"cyl.obu", &cut, "Object file is truncated: normals end at byte 124 of 120", &AnimationStreamImages[0]},
+               {"3dfx.dat", &backwards, "offset 2 (10) runs backwards", &AnimationStreamImages[3]},
+               {"pullo.dat", &longCode, "frame 1 is undecodable: code length 40", &AnimationStreamImages[4]},
+               {"pullo.dat", &hugeRecord, "frame 2 is undecodable: frame record of 2147483647 bytes",
+                &AnimationStreamImages[4]},
+               {"pullo.dat", &flipped, "frame 1 is undecodable", &AnimationStreamImages[4]},
+               {"pullo.dat", &empty, "frame 0 is undecodable: coded frame of 0 bytes", &AnimationStreamImages[4]}};
   for (const auto& c : cases) {
     boxes.clear();
-    WriteDataFile("pullo.dat", *c.image);
+    const std::string name = c.name;
+    WriteDataFile(name, *c.image);
     const std::string line = StandardError([] { EXPECT_FALSE(LoadAssets(nullptr)); });
     ASSERT_EQ(boxes.size(), 1u) << c.fault;
-    EXPECT_EQ(boxes[0].second, "data\\pullo.dat");
+    EXPECT_EQ(boxes[0].second, "data\\" + name);
     EXPECT_NE(boxes[0].first.find(c.fault), std::string::npos) << boxes[0].first;
-    EXPECT_NE(line.find((folder / "data" / "pullo.dat").string() + ": " + c.fault), std::string::npos) << line;
-    EXPECT_EQ(AnimationStreamImages[4], nullptr);
-    for (auto* images : {&AnimationStreamImages[0], &ObjectFileImages[0]}) {
-      for (int k = 0; k < (images == &ObjectFileImages[0] ? ObjectFileCount : AnimationFileCount); ++k) {
-        std::free(images[k]);
-        images[k] = nullptr;
-      }
-    }
+    EXPECT_NE(line.find((folder / "data" / name).string() + ": " + c.fault), std::string::npos) << line;
+    EXPECT_EQ(*c.next, nullptr) << c.fault;
+    WriteDataFile(name, name.ends_with(".obu") ? SmallObjectImage() : good);
+    for (auto& image : ObjectFileImages) std::free(std::exchange(image, nullptr));
+    for (auto& image : AnimationStreamImages) std::free(std::exchange(image, nullptr));
   }
 }
 
