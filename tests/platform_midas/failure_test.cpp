@@ -23,11 +23,7 @@ class MidasFailures : public midastest::MidasTest {
 TEST_F(MidasFailures, BadSongFilesGiveNullAndNameTheFile) {
   Initialize();
   const std::string song = midastest::WriteSong("good.xm", midastest::CountingSong(1, 6, 125));
-  std::string whole;
-  {
-    std::ifstream in(song, std::ios::binary);
-    whole.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string whole = testsupport::ReadAll(song);
   const struct {
     std::string path;
     const char* text;

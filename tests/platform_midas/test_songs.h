@@ -1,4 +1,4 @@
-// Small songs for the sound stand-in's tests, written with the XM writer into the build folder:
+// Small songs for the sound stand-in's tests, written with the XM writer into a temporary folder:
 // a kick-like looped square on row 0 of every order, so the sound is never silent for long.
 #pragma once
 
@@ -11,13 +11,14 @@
 #include "platform/midas/midas_testing.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/platform_mode.h"
+#include "tests/support/files.h"
 #include "tools/xm/xm_writer.h"
 
 namespace midastest {
 
+// One temporary folder for the test program's songs.
 inline std::string TestFolder() {
-  const std::string folder = std::string(KORVO_BUILD_DIR) + "/platform_midas_files";
-  std::filesystem::create_directories(folder);
+  static const std::string folder = testsupport::FreshFolder("korvo-midas").string();
   return folder;
 }
 

@@ -27,22 +27,14 @@
 #include "platform/midas/wav_writer.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/stop_signal.h"
+#include "tests/support/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-fs::path FreshFolder() {
-  std::string pattern = (fs::path(testing::TempDir()) / "korvo-capture-XXXXXX").string();
-  return mkdtemp(pattern.data());
-}
+using testsupport::FreshFolder;
+using testsupport::ReadAll;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -285,22 +277,6 @@ TEST(VideoCapture, MissingFfmpegAndUnwritableTargetsAreToldBeforeTheFirstFrame) 
   EXPECT_NE(told.find("the folder /nonexistent does not exist"), std::string::npos) << told;
   EXPECT_NE(told.find("old.mp4 already exists"), std::string::npos) << told;
   EXPECT_EQ(ReadAll(folder / "old.mp4"), "keep");
-}
-
-TEST(VideoSizes, PlainWidthByHeightThatTheCodecTakes) {
-  int w = 0, h = 0;
-  EXPECT_TRUE(platform::ParseVideoSize("1920x1080", &w, &h));
-  EXPECT_EQ(w, 1920);
-  EXPECT_EQ(h, 1080);
-  for (const char* bad : {"1920", "1920x", "x1080", "1920x1080p", "8x8", "99999x99999", ""}) {
-    EXPECT_FALSE(platform::ParseVideoSize(bad, &w, &h)) << bad;
-  }
-  using platform::VideoQuality;
-  EXPECT_NE(platform::VideoSizeFault({"a.mp4", 60, 641, 481, VideoQuality::High}), "");
-  EXPECT_NE(platform::VideoSizeFault({"a.mkv", 60, 640, 17, VideoQuality::Web}), "");
-  EXPECT_NE(platform::VideoSizeFault({"a.mp4", 60, 17, 17, VideoQuality::Lossless}), "");
-  EXPECT_EQ(platform::VideoSizeFault({"a.mkv", 60, 17, 17, VideoQuality::Lossless}), "");
-  EXPECT_EQ(platform::VideoSizeFault({"a.mp4", 60, 1280, 720, VideoQuality::High}), "");
 }
 
 // With the real ffmpeg: time stamps k / N exactly, and lossless frames equal to the pictures.

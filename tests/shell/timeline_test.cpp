@@ -89,17 +89,4 @@ TEST_F(Timeline, FrameDeltaFromMilliseconds) {
   EXPECT_FLOAT_EQ(FrameDelta, -1.5f);
 }
 
-TEST(SceneTableContents, EndsAscendAndSharedFunctionsStandTwice) {
-  for (int i = 1; i < SceneTableSize; ++i) {
-    EXPECT_LT(SceneTable[i - 1].endPosition, SceneTable[i].endPosition) << "entry " << i;
-  }
-  EXPECT_EQ(SceneTable[15].scene, SceneTable[17].scene);
-  EXPECT_EQ(SceneTable[2].scene, SceneTable[24].scene);
-  EXPECT_EQ(SceneTable[24].endPosition, 0x1400);
-  EXPECT_STREQ(SceneTable[5].name, "TaloTrioScene") << "the trio opens without its fade wrapper";
-  EXPECT_STREQ(SceneTable[6].name, "TaloTrioFadeIn");
-  EXPECT_EQ(SceneTable[25].endPosition, 12287.0f);
-  EXPECT_GT(SceneTable[25].endPosition, static_cast<float>(EndPosition));
-}
-
 }  // namespace

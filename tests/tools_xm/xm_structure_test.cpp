@@ -69,16 +69,6 @@ TEST(XmStructure, DurationFollowsSpeedBpmAndRows) {
   EXPECT_NEAR(mod->get_duration_seconds(), 98 * 0.05, 1e-6);
 }
 
-TEST(XmStructure, SongLoopsToTheRestartPosition) {
-  xm::Module m = OddModule();
-  m.restartPosition = 1;
-  auto mod = xmtest::Load(m);
-  ASSERT_NE(mod, nullptr);
-  mod->set_repeat_count(-1);
-  xmtest::Render(*mod, 48000 * 5);  // one pass is 4.9 s
-  EXPECT_EQ(mod->get_current_order(), 1);
-}
-
 TEST(XmStructure, PackedCellsKeepEveryField) {
   using openmpt::module;
   auto mod = xmtest::Load(OddModule());

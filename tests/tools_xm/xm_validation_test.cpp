@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "tests/support/files.h"
 #include "tests/tools_xm/render_helpers.h"
 
 namespace {
@@ -53,8 +54,7 @@ TEST(XmValidation, WriteNamesTheFileOnFailure) {
 
   xm::Module broken = Valid();
   broken.orders.clear();
-  const std::string path = std::string(KORVO_BUILD_DIR) + "/refused.xm";
-  std::remove(path.c_str());
+  const std::string path = (testsupport::FreshFolder("korvo-xm") / "refused.xm").string();
   EXPECT_FALSE(xm::WriteXm(path, broken, error));
   EXPECT_NE(error.find(path), std::string::npos) << error;
   EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "a refused module leaves no file";
