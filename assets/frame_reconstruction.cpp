@@ -145,6 +145,41 @@ void InterleavePixels(const std::uint8_t* luma, const std::uint8_t* cr, const st
   }
 }
 
+// The residual blocks of a luma block width of 2^Shift pixels: a row of a flagged block is
+// BlockWidth bytes less their deltas, done as one fixed-width loop that the compiler vectorizes.
+template <int Shift>
+int ApplyResidualBlocks(const FrameHeader& header, const std::uint8_t* __restrict residuals,
+                        const std::uint8_t* picture, int pixelShift,
+                        const std::uint16_t* __restrict pairDelta, std::uint8_t* __restrict plane) {
+  constexpr int BlockWidth = 1 << Shift;
+  const int w = header.width, bh = header.lumaBlockHeight;
+  int p = 0;
+  for (int j = 0; j < header.height / bh; ++j) {
+    for (int i = 0; i < w / BlockWidth; ++i) {
+      if (residuals[p++] != 0) continue;  // the base stands
+      std::uint8_t* luma = plane + j * bh * w + i * BlockWidth;
+      for (int ky = 0; ky < bh; ++ky, luma += w) {
+        if constexpr (BlockWidth == 1) {
+          // A residual block one pixel wide holds no pair: its pixel keeps the picture's luma.
+          *luma = picture[(luma - plane) << pixelShift];
+        } else {
+          std::uint8_t row[BlockWidth], delta[BlockWidth];
+          for (int q = 0; q < BlockWidth / 2; ++q) {
+            const std::uint16_t pair = pairDelta[residuals[p + q]];
+            delta[2 * q] = static_cast<std::uint8_t>(pair);
+            delta[2 * q + 1] = static_cast<std::uint8_t>(pair >> 8);
+          }
+          std::memcpy(row, luma, BlockWidth);
+          for (int k = 0; k < BlockWidth; ++k) row[k] = static_cast<std::uint8_t>(row[k] - delta[k]);
+          std::memcpy(luma, row, BlockWidth);
+          p += BlockWidth / 2;
+        }
+      }
+    }
+  }
+  return p;
+}
+
 }  // namespace
 
 void InterpolateGrid(const std::uint8_t* grid, int width, int height, int blockWidth,
@@ -166,34 +201,21 @@ void InterpolateLumaBase(const FrameHeader& header, const std::uint8_t* grid) {
 
 int ApplyLumaResiduals(const FrameHeader& header, const std::uint8_t* residuals,
                        const std::uint8_t* picture, int pixelShift) {
-  const int w = header.width;
-  const int bw = header.lumaBlockWidth, bh = header.lumaBlockHeight;
-  // The deltas of the low and the high nibble of every residual byte, times 2^s, modulo 256.
-  std::uint8_t lowDelta[256], highDelta[256];
+  // The deltas of the low and the high nibble of every residual byte, times 2^s, modulo 256: the
+  // low one in byte 0 of its entry, the high one in byte 1.
+  std::uint16_t pairDelta[256];
   for (int r = 0; r < 256; ++r) {
-    lowDelta[r] = static_cast<std::uint8_t>(((r & 15) - 8) * (1 << header.residualShift));
-    highDelta[r] = static_cast<std::uint8_t>(((r >> 4) - 8) * (1 << header.residualShift));
+    const int low = ((r & 15) - 8) * (1 << header.residualShift);
+    const int high = ((r >> 4) - 8) * (1 << header.residualShift);
+    pairDelta[r] = static_cast<std::uint16_t>((low & 255) | (high & 255) << 8);
   }
-  int p = 0;
-  for (int j = 0; j < header.height / bh; ++j) {
-    for (int i = 0; i < w / bw; ++i) {
-      if (residuals[p++] != 0) continue;  // the base stands
-      for (int ky = 0; ky < bh; ++ky) {
-        std::uint8_t* luma = LumaBasePlane + (j * bh + ky) * w + i * bw;
-        if (bw == 1) {
-          // A residual block one pixel wide holds no pair: its pixel keeps the picture's luma.
-          *luma = picture[(luma - LumaBasePlane) << pixelShift];
-          continue;
-        }
-        for (int q = 0; q < bw; q += 2) {
-          const int r = residuals[p++];
-          luma[q] = static_cast<std::uint8_t>(luma[q] - lowDelta[r]);
-          luma[q + 1] = static_cast<std::uint8_t>(luma[q + 1] - highDelta[r]);
-        }
-      }
-    }
+  switch (BlockShift(header.lumaBlockWidth)) {
+    case 0: return ApplyResidualBlocks<0>(header, residuals, picture, pixelShift, pairDelta, LumaBasePlane);
+    case 1: return ApplyResidualBlocks<1>(header, residuals, picture, pixelShift, pairDelta, LumaBasePlane);
+    case 2: return ApplyResidualBlocks<2>(header, residuals, picture, pixelShift, pairDelta, LumaBasePlane);
+    case 3: return ApplyResidualBlocks<3>(header, residuals, picture, pixelShift, pairDelta, LumaBasePlane);
+    default: return ApplyResidualBlocks<4>(header, residuals, picture, pixelShift, pairDelta, LumaBasePlane);
   }
-  return p;
 }
 
 void InterpolateChroma(const FrameHeader& header, const std::uint8_t* grid, std::uint8_t* plane) {

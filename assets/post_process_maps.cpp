@@ -32,13 +32,32 @@ struct PixelMaps {
   const std::uint8_t* byte[3];
 };
 
+// The maps a walk uses are constants of each instance, so the loop holds no per-pixel test.
+template <bool Map0, bool Map1, bool Map2>
+void MapBytes(const PixelMaps& maps, std::uint8_t* __restrict pixel, long count) {
+  const std::uint8_t* __restrict map0 = maps.byte[0];
+  const std::uint8_t* __restrict map1 = maps.byte[1];
+  const std::uint8_t* __restrict map2 = maps.byte[2];
+  for (long m = 0; m < count; ++m, pixel += 4) {
+    if (Map0) pixel[0] = map0[pixel[0]];
+    if (Map1) pixel[1] = map1[pixel[1]];
+    if (Map2) pixel[2] = map2[pixel[2]];
+  }
+}
+
 void MapPixels(const PixelMaps& maps, std::uint8_t* pixel, long count) {
   const long done = ActiveCodecKernels.mapPixels(maps.byte, pixel, count);
   pixel += 4 * done;
-  for (long m = done; m < count; ++m, pixel += 4) {
-    for (int k = 0; k < 3; ++k) {
-      if (maps.byte[k] != nullptr) pixel[k] = maps.byte[k][pixel[k]];
-    }
+  count -= done;
+  switch ((maps.byte[0] != nullptr) | (maps.byte[1] != nullptr) << 1 | (maps.byte[2] != nullptr) << 2) {
+    case 1: return MapBytes<true, false, false>(maps, pixel, count);
+    case 2: return MapBytes<false, true, false>(maps, pixel, count);
+    case 3: return MapBytes<true, true, false>(maps, pixel, count);
+    case 4: return MapBytes<false, false, true>(maps, pixel, count);
+    case 5: return MapBytes<true, false, true>(maps, pixel, count);
+    case 6: return MapBytes<false, true, true>(maps, pixel, count);
+    case 7: return MapBytes<true, true, true>(maps, pixel, count);
+    default: return;
   }
 }
 
