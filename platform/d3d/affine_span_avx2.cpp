@@ -23,25 +23,6 @@ __attribute__((target("avx2"))) inline __m256i StepLanes(__m256i s, __m256i step
   return _mm256_sub_epi32(s, _mm256_and_si256(over, _mm256_set1_epi32(static_cast<int>(modulus))));
 }
 
-// True when eight pixels from position (s, t) on, stepping (ds, dt), sample only dead blocks.
-template <class Pixel>
-bool EightPixelsDead(const BasicAffineSpan<Pixel>& span, std::uint32_t s, std::uint32_t t) {
-  std::int32_t iA = static_cast<std::int32_t>(s) >> 16, iB = static_cast<std::int32_t>(s + 7 * span.ds) >> 16;
-  std::int32_t jA = static_cast<std::int32_t>(t) >> 16, jB = static_cast<std::int32_t>(t + 7 * span.dt) >> 16;
-  std::int32_t iMin = std::min(iA, iB), iMax = std::max(iA, iB) + 1;
-  std::int32_t jMin = std::min(jA, jB), jMax = std::max(jA, jB) + 1;
-  // Wide footprints (minified or wrapped positions) are simply drawn.
-  if (iMax - iMin > 8 || jMax - jMin > 8) return false;
-  int columns = span.texture->width() >> kLiveBlockShift, rows = span.texture->height() >> kLiveBlockShift;
-  for (std::int32_t bj = jMin >> kLiveBlockShift; bj <= jMax >> kLiveBlockShift; ++bj) {
-    const std::uint8_t* row = span.liveBlocks + (bj & (rows - 1)) * columns;
-    for (std::int32_t bi = iMin >> kLiveBlockShift; bi <= iMax >> kLiveBlockShift; ++bi) {
-      if (row[bi & (columns - 1)]) return false;
-    }
-  }
-  return true;
-}
-
 template <class Pixel>
 __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   constexpr bool trueColour = sizeof(Pixel) == 4;
@@ -73,7 +54,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   std::uint32_t sFirst = span.s, tFirst = span.t;
   for (; i + 8 <= count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
                           s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
-    if (skipDead && EightPixelsDead(span, sFirst, tFirst)) continue;
+    if (skipDead && RunSamplesOnlyDeadBlocks(span.liveBlocks, *span.texture, sFirst, tFirst, span.ds, span.dt, 8)) continue;
     __m256i keyed = colourKey ? KeyedLanes(grid, s, t) : _mm256_setzero_si256();
     if (colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
     __m256i low, high;

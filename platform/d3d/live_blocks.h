@@ -15,3 +15,29 @@ constexpr int kLiveBlockShift = 2;
 bool CanSkipBlack(const Texture& texture);
 // One byte per block, rows of width >> 2 blocks.
 void FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::vector<std::uint8_t>& live);
+
+// True when count pixels of a span from 16.16 position (s, t) on, stepping (ds, dt) modulo 2^32,
+// sample only dead blocks of the texture's live blocks. Steps of more than a texel and wide
+// footprints (minified or wrapped positions) are simply said to be live: only then does the box
+// of the run's ends hold every texel between them.
+inline bool RunSamplesOnlyDeadBlocks(const std::uint8_t* live, const Texture& texture, std::uint32_t s,
+                                     std::uint32_t t, std::uint32_t ds, std::uint32_t dt, int count) {
+  const auto small = [](std::uint32_t d) {
+    return static_cast<std::int32_t>(d) >= -(1 << 16) && static_cast<std::int32_t>(d) <= (1 << 16);
+  };
+  if (!small(ds) || !small(dt)) return false;
+  const std::uint32_t steps = static_cast<std::uint32_t>(count - 1);
+  std::int32_t iA = static_cast<std::int32_t>(s) >> 16, iB = static_cast<std::int32_t>(s + steps * ds) >> 16;
+  std::int32_t jA = static_cast<std::int32_t>(t) >> 16, jB = static_cast<std::int32_t>(t + steps * dt) >> 16;
+  std::int32_t iMin = iA < iB ? iA : iB, iMax = (iA < iB ? iB : iA) + 1;
+  std::int32_t jMin = jA < jB ? jA : jB, jMax = (jA < jB ? jB : jA) + 1;
+  if (iMax - iMin > count || jMax - jMin > count) return false;
+  const int columns = texture.width() >> kLiveBlockShift, rows = texture.height() >> kLiveBlockShift;
+  for (std::int32_t bj = jMin >> kLiveBlockShift; bj <= jMax >> kLiveBlockShift; ++bj) {
+    const std::uint8_t* row = live + (bj & (rows - 1)) * columns;
+    for (std::int32_t bi = iMin >> kLiveBlockShift; bi <= iMax >> kLiveBlockShift; ++bi) {
+      if (row[bi & (columns - 1)]) return false;
+    }
+  }
+  return true;
+}

@@ -27,6 +27,10 @@ bool SelectSpanKernels([[maybe_unused]] bool wide) {
     ActiveSpanKernels = {true, ShadeAffineSpanAvx2, ShadeGeneralSpanAvx2, WidenTexelsAvx2,
                          MaxBytesAvx2, BlockPairMaximaAvx2,
                          ShadeAffineSpanAvx2, ShadeGeneralSpanTrueColourAvx2};
+    if (ProcessorHasAvx512()) {
+      ActiveSpanKernels.affineSpan = ShadeAffineSpanAvx512;
+      ActiveSpanKernels.trueColourAffineSpan = ShadeAffineSpanAvx512;
+    }
   }
 #endif
   return ActiveSpanKernels.wide;

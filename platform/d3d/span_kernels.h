@@ -1,5 +1,6 @@
 // The device's loops that have wide versions, one table chosen once at start-up: the AVX2 loops on
-// x86-64 processors that have AVX2, the plain loops everywhere else. The plain loops
+// x86-64 processors that have AVX2 (with the quads' AVX-512 loop where there is AVX-512), the
+// plain loops everywhere else. The plain loops
 // (affine_span.cpp, general_span.cpp, texture.cpp) are the reference: every wide loop gives their
 // pixels bit for bit.
 //
@@ -40,8 +41,12 @@ extern SpanKernels ActiveSpanKernels;
 bool SelectSpanKernels(bool wide);
 
 #if KORVO_X86_KERNELS
-// x86-64 builds only: the AVX2 loops (*_avx2.cpp), compiled with target attributes.
+// x86-64 builds only: the AVX2 loops (*_avx2.cpp) and the AVX-512 ones (*_avx512.cpp), compiled
+// with target attributes.
 bool ProcessorHasAvx2();
+bool ProcessorHasAvx512();  // F, VL and BW
+void ShadeAffineSpanAvx512(const AffineSpan& span);
+void ShadeAffineSpanAvx512(const TrueColourAffineSpan& span);
 void ShadeAffineSpanAvx2(const AffineSpan& span);
 void ShadeAffineSpanAvx2(const TrueColourAffineSpan& span);
 void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);

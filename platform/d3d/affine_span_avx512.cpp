@@ -1,0 +1,222 @@
+// The AVX-512 loops of screen quads (span_kernels.h): ShadeAffineSpanPortable sixteen pixels a
+// step, leaving out steps that sample only dead blocks, into R5G6B5 or true-colour frames. The
+// last step of a span is masked. Magnified steps read their texels from an 8 x 8 patch of the
+// texture by permutes instead of gathers.
+#include <immintrin.h>
+
+#include <algorithm>
+
+#include "platform/d3d/affine_span.h"
+#include "platform/d3d/bilinear_avx2.h"
+#include "platform/d3d/live_blocks.h"
+#include "platform/d3d/sampler.h"
+#include "platform/d3d/span_kernels.h"
+
+#define AVX512 __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
+#define AVX512_INLINE __attribute__((target("avx2,avx512f,avx512vl,avx512bw"), always_inline)) inline
+
+namespace {
+
+constexpr int kStep = 16;
+
+struct Taps {
+  __m512i t00, t01, t10, t11;  // top-left, top-right, bottom-left, bottom-right texels
+};
+
+AVX512_INLINE __m512i Wrap(__m512i i, int size, bool powerOfTwo) {
+  if (powerOfTwo) return _mm512_and_si512(i, _mm512_set1_epi32(size - 1));
+  const __m512i n = _mm512_set1_epi32(size);
+  i = _mm512_mask_add_epi32(i, _mm512_cmplt_epi32_mask(i, _mm512_setzero_si512()), i, n);
+  return _mm512_mask_sub_epi32(i, _mm512_cmpgt_epi32_mask(i, _mm512_set1_epi32(size - 1)), i, n);
+}
+
+AVX512_INLINE __m512i Gather(const TexelGrid& grid, __m512i x, __m512i y) {
+  const __m512i row = grid.powerOfTwo ? _mm512_sllv_epi32(y, _mm512_set1_epi32(grid.rowShift))
+                                      : _mm512_mullo_epi32(y, _mm512_set1_epi32(grid.width));
+  // The masked form: the plain one starts from an undefined register, which the compiler warns of.
+  return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), 0xFFFF, _mm512_add_epi32(row, x), grid.texels, 4);
+}
+
+AVX512_INLINE Taps GatherTaps(const TexelGrid& grid, __m512i s, __m512i t) {
+  const __m512i one = _mm512_set1_epi32(1);
+  const __m512i i = _mm512_srai_epi32(s, 16), j = _mm512_srai_epi32(t, 16);
+  const __m512i x0 = Wrap(i, grid.width, grid.powerOfTwo), x1 = Wrap(_mm512_add_epi32(i, one), grid.width, grid.powerOfTwo);
+  const __m512i y0 = Wrap(j, grid.height, grid.powerOfTwo), y1 = Wrap(_mm512_add_epi32(j, one), grid.height, grid.powerOfTwo);
+  return {Gather(grid, x0, y0), Gather(grid, x1, y0), Gather(grid, x0, y1), Gather(grid, x1, y1)};
+}
+
+AVX512_INLINE __m512i Join(__m256i low, __m256i high) {
+  const __m512i base = _mm512_castsi256_si512(low);
+  return _mm512_mask_inserti64x4(base, 0xFF, base, high, 1);
+}
+
+// The texels at patch indices (row x 8 + column) of an 8 x 8 patch held as four pairs of rows.
+AVX512_INLINE __m512i Pick(const __m512i rows[4], __m512i at) {
+  const __mmask16 lower = _mm512_test_epi32_mask(at, _mm512_set1_epi32(32));
+  return _mm512_mask_blend_epi32(lower, _mm512_permutex2var_epi32(rows[0], at, rows[1]),
+                                 _mm512_permutex2var_epi32(rows[2], at, rows[3]));
+}
+
+// The taps of a step whose positions run from (sFirst, tFirst) by (ds, dt) modulo 2^32 on a
+// power-of-two texture: from an 8 x 8 patch when the step moves at most a texel a pixel and its
+// texels lie within eight columns that do not wrap and eight rows, else gathered.
+AVX512_INLINE Taps FetchTaps(const TexelGrid& grid, __m512i s, __m512i t, std::uint32_t sFirst,
+                             std::uint32_t tFirst, std::uint32_t ds, std::uint32_t dt) {
+  const auto small = [](std::uint32_t d) {
+    return static_cast<std::int32_t>(d) >= -(1 << 16) && static_cast<std::int32_t>(d) <= (1 << 16);
+  };
+  if (!grid.powerOfTwo || grid.width < 8 || !small(ds) || !small(dt)) return GatherTaps(grid, s, t);
+  const std::uint32_t last = kStep - 1;
+  const std::int32_t iA = static_cast<std::int32_t>(sFirst) >> 16, iB = static_cast<std::int32_t>(sFirst + last * ds) >> 16;
+  const std::int32_t jA = static_cast<std::int32_t>(tFirst) >> 16, jB = static_cast<std::int32_t>(tFirst + last * dt) >> 16;
+  const std::int32_t iMin = std::min(iA, iB), jMin = std::min(jA, jB);
+  const int column = iMin & (grid.width - 1);
+  if (std::max(iA, iB) - iMin > 6 || std::max(jA, jB) - jMin > 6 || column + 8 > grid.width) {
+    return GatherTaps(grid, s, t);
+  }
+  __m512i rows[4];  // patch rows 2k and 2k + 1
+  for (int k = 0; k < 4; ++k) {
+    const int* top = grid.texels + ((jMin + 2 * k) & (grid.height - 1)) * grid.width + column;
+    const int* bottom = grid.texels + ((jMin + 2 * k + 1) & (grid.height - 1)) * grid.width + column;
+    rows[k] = Join(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(top)),
+                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom)));
+  }
+  const __m512i index =
+      _mm512_add_epi32(_mm512_slli_epi32(_mm512_sub_epi32(_mm512_srai_epi32(t, 16), _mm512_set1_epi32(jMin)), 3),
+                       _mm512_sub_epi32(_mm512_srai_epi32(s, 16), _mm512_set1_epi32(iMin)));
+  return {Pick(rows, index), Pick(rows, _mm512_add_epi32(index, _mm512_set1_epi32(1))),
+          Pick(rows, _mm512_add_epi32(index, _mm512_set1_epi32(8))),
+          Pick(rows, _mm512_add_epi32(index, _mm512_set1_epi32(9)))};
+}
+
+AVX512_INLINE __m512i Lerp16(__m512i a, __m512i b, __m512i f, __m512i g) {
+  return _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(a, g), _mm512_mullo_epi16(b, f)), 8);
+}
+
+// Per-pixel weights (0..255 in 32-bit lanes) spread over the 16-bit channel lanes that unpacking
+// the low (or high) pixel pairs of each 128-bit quarter gives.
+AVX512_INLINE void Spread(__m512i f, __m512i& low, __m512i& high) {
+  const __m512i pair = _mm512_or_si512(f, _mm512_slli_epi32(f, 16));
+  low = _mm512_unpacklo_epi32(pair, pair);
+  high = _mm512_unpackhi_epi32(pair, pair);
+}
+
+// Bilinear samples as 16-bit channel lanes, in the order unpacking gives, which
+// _mm512_packus_epi16(low, high) undoes.
+AVX512_INLINE void Blend(const Taps& taps, __m512i s, __m512i t, __m512i& low, __m512i& high) {
+  const __m512i byte = _mm512_set1_epi32(0xFF), full = _mm512_set1_epi16(256), zero = _mm512_setzero_si512();
+  __m512i fsLow, fsHigh, ftLow, ftHigh;
+  Spread(_mm512_and_si512(_mm512_srli_epi32(s, 8), byte), fsLow, fsHigh);
+  Spread(_mm512_and_si512(_mm512_srli_epi32(t, 8), byte), ftLow, ftHigh);
+  const __m512i gsLow = _mm512_sub_epi16(full, fsLow), gsHigh = _mm512_sub_epi16(full, fsHigh);
+  const __m512i gtLow = _mm512_sub_epi16(full, ftLow), gtHigh = _mm512_sub_epi16(full, ftHigh);
+  const __m512i topLow = Lerp16(_mm512_unpacklo_epi8(taps.t00, zero), _mm512_unpacklo_epi8(taps.t01, zero), fsLow, gsLow);
+  const __m512i topHigh = Lerp16(_mm512_unpackhi_epi8(taps.t00, zero), _mm512_unpackhi_epi8(taps.t01, zero), fsHigh, gsHigh);
+  const __m512i botLow = Lerp16(_mm512_unpacklo_epi8(taps.t10, zero), _mm512_unpacklo_epi8(taps.t11, zero), fsLow, gsLow);
+  const __m512i botHigh = Lerp16(_mm512_unpackhi_epi8(taps.t10, zero), _mm512_unpackhi_epi8(taps.t11, zero), fsHigh, gsHigh);
+  low = Lerp16(topLow, botLow, ftLow, gtLow);
+  high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
+}
+
+// Lanes whose nearest texel is within the source key.
+AVX512_INLINE __mmask16 Keyed(const TexelGrid& grid, __m512i s, __m512i t) {
+  const __m512i half = _mm512_set1_epi32(0x8000);
+  const __m512i x = Wrap(_mm512_srai_epi32(_mm512_add_epi32(s, half), 16), grid.width, grid.powerOfTwo);
+  const __m512i y = Wrap(_mm512_srai_epi32(_mm512_add_epi32(t, half), 16), grid.height, grid.powerOfTwo);
+  const __m512i c = Gather(grid, x, y);
+  const __m512i value = _mm512_or_si512(
+      _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(c, 8), _mm512_set1_epi32(0xF800)),
+                      _mm512_and_si512(_mm512_srli_epi32(c, 5), _mm512_set1_epi32(0x07E0))),
+      _mm512_and_si512(_mm512_srli_epi32(c, 3), _mm512_set1_epi32(0x001F)));
+  return _mm512_cmpge_epi32_mask(value, _mm512_set1_epi32(grid.keyLow)) &
+         _mm512_cmple_epi32_mask(value, _mm512_set1_epi32(grid.keyHigh));
+}
+
+AVX512_INLINE __m512i Widen565(__m256i pixels) {
+  const __m512i p = _mm512_cvtepu16_epi32(pixels);
+  __m512i r = _mm512_srli_epi32(p, 11);
+  __m512i g = _mm512_and_si512(_mm512_srli_epi32(p, 5), _mm512_set1_epi32(0x3F));
+  __m512i b = _mm512_and_si512(p, _mm512_set1_epi32(0x1F));
+  r = _mm512_or_si512(_mm512_slli_epi32(r, 3), _mm512_srli_epi32(r, 2));
+  g = _mm512_or_si512(_mm512_slli_epi32(g, 2), _mm512_srli_epi32(g, 4));
+  b = _mm512_or_si512(_mm512_slli_epi32(b, 3), _mm512_srli_epi32(b, 2));
+  return _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(r, 16), _mm512_slli_epi32(g, 8)), b);
+}
+
+AVX512_INLINE __m256i Narrow565(__m512i c) {
+  const __m512i r = _mm512_and_si512(_mm512_srli_epi32(c, 8), _mm512_set1_epi32(0xF800));
+  const __m512i g = _mm512_and_si512(_mm512_srli_epi32(c, 5), _mm512_set1_epi32(0x07E0));
+  const __m512i b = _mm512_and_si512(_mm512_srli_epi32(c, 3), _mm512_set1_epi32(0x001F));
+  return _mm512_maskz_cvtepi32_epi16(0xFFFF, _mm512_or_si512(_mm512_or_si512(r, g), b));
+}
+
+std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
+  return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
+}
+
+AVX512_INLINE __m512i StepLanes(__m512i s, __m512i step, std::uint32_t modulus) {
+  s = _mm512_add_epi32(s, step);
+  if (!modulus) return s;
+  const __m512i n = _mm512_set1_epi32(static_cast<int>(modulus));
+  return _mm512_mask_sub_epi32(s, _mm512_cmpgt_epu32_mask(s, _mm512_set1_epi32(static_cast<int>(modulus - 1))), s, n);
+}
+
+template <class Pixel>
+AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
+  constexpr bool trueColour = sizeof(Pixel) == 4;
+  const TexelGrid grid(*span.texture);  // held in locals: stores may alias anything
+  const bool additive = span.additive, colourKey = span.colourKey;
+  const std::uint8_t* const live = span.liveBlocks;
+  Pixel* const targets = span.target;
+  const int count = span.count;
+  const std::uint32_t d = span.diffuse;
+  const __m512i diffuse = _mm512_set1_epi64(static_cast<long long>(
+      (std::uint64_t{(d & 0xFF) + 1}) | (std::uint64_t{((d >> 8) & 0xFF) + 1} << 16) |
+      (std::uint64_t{((d >> 16) & 0xFF) + 1} << 32)));
+  const __m512i specular = _mm512_set1_epi32(static_cast<int>(span.specular));
+  const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
+  const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
+  alignas(64) std::uint32_t sLanes[kStep], tLanes[kStep];
+  sLanes[0] = span.s;
+  tLanes[0] = span.t;
+  for (int k = 1; k < kStep; ++k) {
+    sLanes[k] = Advance(sLanes[k - 1], span.ds, sModulus);
+    tLanes[k] = Advance(tLanes[k - 1], span.dt, tModulus);
+  }
+  __m512i s = _mm512_load_si512(sLanes), t = _mm512_load_si512(tLanes);
+  const std::uint32_t sStep = Steps(span.ds, kStep, sModulus), tStep = Steps(span.dt, kStep, tModulus);
+  const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
+  std::uint32_t sFirst = span.s, tFirst = span.t;
+  for (int i = 0; i < count; i += kStep, sFirst = Advance(sFirst, sStep, sModulus), tFirst = Advance(tFirst, tStep, tModulus),
+           s = StepLanes(s, sSteps, sModulus), t = StepLanes(t, tSteps, tModulus)) {
+    const int pixels = std::min(kStep, count - i);
+    if (live && RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, pixels)) continue;
+    __mmask16 write = static_cast<__mmask16>((1u << pixels) - 1);
+    if (colourKey) write &= static_cast<__mmask16>(~Keyed(grid, s, t));
+    if (!write) continue;
+    __m512i low, high;
+    Blend(FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt), s, t, low, high);
+    low = _mm512_srli_epi16(_mm512_mullo_epi16(low, diffuse), 8);
+    high = _mm512_srli_epi16(_mm512_mullo_epi16(high, diffuse), 8);
+    __m512i colour = _mm512_adds_epu8(_mm512_packus_epi16(low, high), specular);
+    Pixel* target = targets + i;
+    if constexpr (trueColour) {
+      if (additive) colour = _mm512_adds_epu8(colour, _mm512_maskz_loadu_epi32(write, target));
+      _mm512_mask_storeu_epi32(target, write, colour);
+    } else {
+      if (additive) colour = _mm512_adds_epu8(colour, Widen565(_mm256_maskz_loadu_epi16(write, target)));
+      _mm256_mask_storeu_epi16(target, write, Narrow565(colour));
+    }
+  }
+}
+
+}  // namespace
+
+void ShadeAffineSpanAvx512(const AffineSpan& span) { ShadeSpan(span); }
+void ShadeAffineSpanAvx512(const TrueColourAffineSpan& span) { ShadeSpan(span); }
+
+bool ProcessorHasAvx512() {
+  __builtin_cpu_init();  // may run before the compiler's own start-up check
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512bw");
+}
