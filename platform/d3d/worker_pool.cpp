@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,10 @@ int DefaultThreadCount() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// A run's tasks are claimed from one word holding the run's number, its task count and the next
+// task, so a worker that wakes late finds the run over and takes nothing, and the caller waits
+// only for tasks that were claimed, never for a worker that has not been scheduled yet (as on a
+// busy machine).
 class WorkerPool {
  public:
   explicit WorkerPool(int threads) : threadCount_(threads) {
@@ -47,25 +52,23 @@ class WorkerPool {
   int threadCount() const { return threadCount_; }
 
   void Run(int taskCount, const std::function<void(int)>& task) {
-    if (workers_.empty() || taskCount <= 1) {
+    if (workers_.empty() || taskCount <= 1 || taskCount > 0xFFFF) {
       for (int i = 0; i < taskCount; ++i) task(i);
       return;
     }
+    const std::uint64_t run = (claims_.load(std::memory_order_relaxed) >> 32) + 1;
+    task_.store(&task, std::memory_order_relaxed);
+    done_.store(0, std::memory_order_relaxed);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      task_ = &task;
-      taskCount_ = taskCount;
-      next_.store(0);
-      busy_.store(static_cast<int>(workers_.size()));
-      generation_.fetch_add(1, std::memory_order_release);
+      claims_.store(run << 32 | static_cast<std::uint64_t>(taskCount) << 16, std::memory_order_release);
     }
     wake_.notify_all();
-    Work();
-    if (!SpinUntil([this] { return busy_.load(std::memory_order_acquire) == 0; })) {
+    Work(run);
+    if (!SpinUntil([&] { return done_.load(std::memory_order_acquire) == taskCount; })) {
       std::unique_lock<std::mutex> lock(mutex_);
-      done_.wait(lock, [this] { return busy_.load(std::memory_order_acquire) == 0; });
+      finished_.wait(lock, [&] { return done_.load(std::memory_order_acquire) == taskCount; });
     }
-    task_ = nullptr;
   }
 
  private:
@@ -85,37 +88,44 @@ class WorkerPool {
     }
   }
 
-  void Work() {
-    for (int i = next_.fetch_add(1); i < taskCount_; i = next_.fetch_add(1)) (*task_)(i);
+  // Runs the tasks of run number `run` that are still unclaimed.
+  void Work(std::uint64_t run) {
+    std::uint64_t claim = claims_.load(std::memory_order_acquire);
+    for (;;) {
+      const int count = static_cast<int>(claim >> 16 & 0xFFFF), next = static_cast<int>(claim & 0xFFFF);
+      if (claim >> 32 != run || next >= count) return;
+      if (!claims_.compare_exchange_weak(claim, claim + 1, std::memory_order_acq_rel)) continue;
+      // The run cannot end before this task is done, so the task read here is the run's.
+      (*task_.load(std::memory_order_relaxed))(next);
+      if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == count) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_.notify_one();
+      }
+      claim = claims_.load(std::memory_order_acquire);
+    }
   }
 
   void Serve() {
-    unsigned seen = 0;
+    std::uint64_t seen = 0;
     for (;;) {
-      const auto started = [&] { return stopping_.load() || generation_.load(std::memory_order_acquire) != seen; };
+      const auto started = [&] { return stopping_.load() || claims_.load(std::memory_order_acquire) >> 32 != seen; };
       if (!SpinUntil(started)) {
         std::unique_lock<std::mutex> lock(mutex_);
         wake_.wait(lock, started);
       }
       if (stopping_) return;
-      seen = generation_.load(std::memory_order_acquire);
-      Work();
-      if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        done_.notify_one();
-      }
+      seen = claims_.load(std::memory_order_acquire) >> 32;
+      Work(seen);
     }
   }
 
   int threadCount_;
   std::vector<std::thread> workers_;
   std::mutex mutex_;
-  std::condition_variable wake_, done_;
-  const std::function<void(int)>* task_ = nullptr;
-  int taskCount_ = 0;
-  std::atomic<int> next_{0};
-  std::atomic<int> busy_{0};
-  std::atomic<unsigned> generation_{0};
+  std::condition_variable wake_, finished_;
+  std::atomic<const std::function<void(int)>*> task_{nullptr};
+  std::atomic<std::uint64_t> claims_{0};  // run number << 32 | task count << 16 | next task
+  std::atomic<int> done_{0};
   std::atomic<bool> stopping_{false};
 };
 
