@@ -80,21 +80,6 @@ TEST_F(RoundTripTest, EvenAndOddFaceCountsWithAndWithoutStoredCoordinates) {
   }
 }
 
-TEST_F(RoundTripTest, OddFaceListEndsOnTheVertexTheFirstPairNames) {
-  // u = 0.5 has bits 0x3F000000, so the index under it reads 0: a face holding vertex 0 goes last.
-  ObjectMesh mesh = Pyramid(true, true);
-  mesh.texCoords[0].u = 0.5f;
-  std::vector<std::uint8_t> bytes;
-  std::string error;
-  ASSERT_TRUE(EncodeObu(mesh, &bytes, &error)) << error;
-  const ObjectBlocks b = LocateObjectBlocks(bytes.data());
-  EXPECT_EQ(b.faceCount, 5);
-  EXPECT_EQ(b.texCoords, b.facesEnd - 2);
-  const ObjectMesh back = DecodeObu(bytes);
-  EXPECT_EQ(back.faces.back().c, 0);
-  EXPECT_EQ(CanonicalFaces(back.faces), CanonicalFaces(mesh.faces));
-}
-
 TEST_F(RoundTripTest, WriterRefusesMeshesOutsideTheFormat) {
   std::vector<std::uint8_t> bytes;
   std::string error;

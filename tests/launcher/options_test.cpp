@@ -39,34 +39,24 @@ TEST(Positions, HexAndSongRowForms) {
   EXPECT_NE(launcher::PositionFault(0x0A46).find("row 70"), std::string::npos);
 }
 
-TEST(Options, NoArgumentsIsTheDemoFullScreen) {
-  const Parsed p = Parse({});
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.options.action, launcher::Options::Action::Run);
-  EXPECT_FALSE(p.options.window);
-  EXPECT_TRUE(p.options.capture.empty());
-}
-
-TEST(Options, CaptureWithItsSettings) {
-  const Parsed p = Parse({"--capture", "out", "--fps", "15", "--from", "0x0100", "--to", "2:0",
-                          "--data", "/tmp/d"});
+TEST(Options, EachOptionLandsInItsSetting) {
+  const Parsed plain = Parse({});
+  ASSERT_TRUE(plain.ok);
+  EXPECT_EQ(plain.options.action, launcher::Options::Action::Run);
+  EXPECT_FALSE(plain.options.window);
+  EXPECT_TRUE(plain.options.capture.empty());
+  const Parsed p = Parse({"--capture", "out", "--fps", "15", "--from", "0x0100", "--to", "2:0", "--data", "/d"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.options.capture, "out");
   EXPECT_EQ(p.options.fps, 15);
   EXPECT_EQ(p.options.from, 0x0100);
   EXPECT_EQ(p.options.to, 0x0200);
-  EXPECT_EQ(p.options.dataFolder, "/tmp/d");
-}
-
-TEST(Options, VideoQualityAndOverwrite) {
+  EXPECT_EQ(p.options.dataFolder, "/d");
   const Parsed lossless = Parse({"--capture", "a.mkv", "--quality", "lossless", "--size", "17x17", "--overwrite"});
   ASSERT_TRUE(lossless.ok) << lossless.error;
   EXPECT_EQ(lossless.options.quality, platform::VideoQuality::Lossless);
   EXPECT_TRUE(lossless.options.overwrite);
   EXPECT_EQ(Parse({"--capture", "a.mp4"}).options.quality, platform::VideoQuality::High);
-}
-
-TEST(Options, WindowScaleAndActions) {
   EXPECT_EQ(Parse({"--scale", "3"}).options.scale, 3);
   EXPECT_TRUE(Parse({"--scale", "3"}).options.window);
   EXPECT_EQ(Parse({"--help"}).options.action, launcher::Options::Action::Help);

@@ -42,19 +42,6 @@ TEST_F(Coverage, PixelCentresOnEdgesFollowTheTopLeftRule) {
     for (int x = 10; x < 30; ++x) ASSERT_EQ(Pixel(x, y), Rgb565(8, 8, 8)) << x << "," << y;
 }
 
-TEST_F(Coverage, CullModesFollowScreenWinding) {
-  // Strip quads wind clockwise on screen: CCW culling keeps both triangles, CW culling drops them.
-  device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
-  DrawRect(0, 0, 10, 10, 0xFFFFFF);
-  EXPECT_EQ(Pixel(2, 7), 0xFFFF);
-  EXPECT_EQ(Pixel(7, 2), 0xFFFF);
-  context->Clear(D3DCLEAR_TARGET);
-  device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
-  DrawRect(0, 0, 10, 10, 0xFFFFFF);
-  EXPECT_EQ(Pixel(2, 7), 0);
-  EXPECT_EQ(Pixel(7, 2), 0);
-}
-
 TEST_F(Coverage, HugeAndBrokenVerticesAreClippedOrDropped) {
   // Far beyond the guard band on every side: still exactly the whole screen.
   D3DTLVERTEX huge[3] = {{-1e7f, -1e7f, 0.5f, 1, 0xFFFFFF, 0, 0, 0}, {1e7f, -1e7f, 0.5f, 1, 0xFFFFFF, 0, 0, 0},

@@ -144,21 +144,6 @@ TEST(FrameCapture, AnEarlierCaptureIsKeptUnlessOverwriteClearsIt) {
   EXPECT_TRUE(fs::exists(folder / "notes.txt")) << "other files are not";
 }
 
-TEST(FrameCapture, ASongGoingBackEndsTheRunAsAFault) {
-  const fs::path folder = FreshFolder();
-  platform::CaptureSettings settings;
-  settings.folder = folder.string();
-  platform::UseVirtualClock(30);
-  ASSERT_TRUE(platform::BeginCapture(settings));
-  const std::vector<std::uint16_t> picture(640 * 480, 0);
-  EXPECT_TRUE(platform::CaptureFrame({picture.data(), 0x0930, 0, 12, "Scene", 0}));
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(platform::CaptureFrame({picture.data(), 0x0001, 1, 12, "Scene", 33}));
-  EXPECT_FALSE(platform::EndCapture());
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("went back to its start after 0x0930"), std::string::npos);
-  EXPECT_EQ(Lines(ReadAll(folder / "frames.tsv")).size(), 2u) << "the frame after the loop is not written";
-}
-
 TEST(FrameCapture, FullDevicesAreNamedWithTheCause) {
   const fs::path folder = FreshFolder();
   platform::CaptureSettings settings;

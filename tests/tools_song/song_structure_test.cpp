@@ -20,17 +20,6 @@ constexpr double RowSeconds = 0.12;  // 125 BPM at speed 6
 int OrderOf(int position) { return position >> 8; }
 int RowIn(int position) { return position & 0xFF; }
 
-TEST(SongModule, HasTheShapeATrackerPlays) {
-  auto module = song_test::OpenSong();
-  EXPECT_EQ(module->get_metadata("type"), "xm");
-  EXPECT_GE(module->get_num_orders(), 21);
-  EXPECT_GE(module->get_num_channels(), 8);
-  EXPECT_EQ(module->get_num_instruments(), song::InstrumentCount);
-  EXPECT_EQ(module->get_num_samples(), song::InstrumentCount);
-  for (int order = 0; order < module->get_num_orders(); ++order)
-    EXPECT_EQ(module->get_pattern_num_rows(module->get_order_pattern(order)), 64) << "order " << order;
-}
-
 TEST(SongModule, KeepsOneTempoToTheDemosEndAndPlaysOn) {
   auto module = song_test::OpenSong();
   for (int order = 0; order < module->get_num_orders(); ++order)
