@@ -1,5 +1,4 @@
 // Textures from bitmap resources (BMP decoding), from memory and from the back buffer.
-#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -160,32 +159,6 @@ TEST_F(TextureLoads, CreateReportsWhatWasMadeAndMemoryLoadsCopyRows) {
   EXPECT_LT(D3DXLoadTextureFromMemory(device, nullptr, 0, rows.data(), nullptr, D3DX_SF_R5G6B5, 0,
                                       nullptr, D3DX_FT_POINT),
             0);
-}
-
-TEST_F(TextureLoads, BackBufferCopyPointSamplesTexelCentres) {
-  IDirectDrawSurface7* target = MakeTexture(256, 256, std::vector<std::uint16_t>(256 * 256, 0));
-  IDirectDrawSurface7* back = context->GetBackBuffer(0);
-  for (bool columns : {true, false}) {
-    for (int y = 0; y < 480; ++y)
-      for (int x = 0; x < 640; ++x) frame()[y * 640 + x] = static_cast<std::uint16_t>(columns ? x : y);
-    ASSERT_EQ(D3DXLoadTextureFromSurface(device, target, 0, back, nullptr, nullptr, D3DX_FT_POINT), S_OK);
-    const std::uint16_t* t = target->texture()->pixels();
-    // Centre of texel i lies over source pixel floor((i + 0.5) * 640 / 256).
-    if (columns) {
-      EXPECT_EQ(t[0], 1);
-      EXPECT_EQ(t[1], 3);
-      EXPECT_EQ(t[255], 638);
-    } else {
-      EXPECT_EQ(t[0], 0);
-      EXPECT_EQ(t[256], 2);
-      EXPECT_EQ(t[255 * 256], 479);
-    }
-    for (int i = 0; i < 256; ++i) {
-      int expected = static_cast<int>(std::floor((i + 0.5) * (columns ? 640 : 480) / 256));
-      ASSERT_EQ(columns ? t[17 * 256 + i] : t[i * 256 + 17], expected) << i;
-    }
-  }
-  back->Release();
 }
 
 // Widening and block maxima of the wide loops against the plain ones, on widths that leave a

@@ -40,15 +40,6 @@ class MessageQueue : public ::testing::Test {
   }
 };
 
-TEST_F(MessageQueue, ClassMustBeRegisteredAndComplete) {
-  EXPECT_EQ(CreateWindowExA(0, "nobody", "t", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr),
-            nullptr);
-  WNDCLASSEXA incomplete{};
-  incomplete.cbSize = sizeof incomplete;
-  incomplete.lpszClassName = "no procedure";
-  EXPECT_EQ(RegisterClassExA(&incomplete), 0);
-}
-
 TEST_F(MessageQueue, PeekLeavesGetTakesDispatchReachesTheProcedureQuitEnds) {
   HWND window = MakeWindow();
   ASSERT_NE(window, nullptr);

@@ -62,13 +62,6 @@ TEST(XmStructure, HeaderOrdersPatternsAndInstrumentsReadBack) {
   EXPECT_EQ(mod->get_sample_names()[1], "high");
 }
 
-TEST(XmStructure, DurationFollowsSpeedBpmAndRows) {
-  // Speed 3 at 150 BPM: 2.5 * 3 / 150 = 50 ms per row, 17 + 64 + 17 rows.
-  auto mod = xmtest::Load(OddModule());
-  ASSERT_NE(mod, nullptr);
-  EXPECT_NEAR(mod->get_duration_seconds(), 98 * 0.05, 1e-6);
-}
-
 TEST(XmStructure, PackedCellsKeepEveryField) {
   using openmpt::module;
   auto mod = xmtest::Load(OddModule());
