@@ -125,7 +125,10 @@ class IDirectDrawSurface7 {
   ULONG AddRef();
   ULONG Release();
 
-  Texture* texture() { return texture_; }
+  // The texels, for reading or writing them: draws still queued are rasterized first.
+  Texture* texture();
+  // The texels a draw queued now will sample (the device's own use).
+  const Texture* sampledTexture() const { return texture_; }
   // A permanent surface (primary, back buffer) belongs to the device and outlives its references;
   // any other is deleted, with its texture, by the last Release.
   explicit IDirectDrawSurface7(Texture* texture, bool permanent = false)

@@ -35,8 +35,14 @@ d3drec::Call MakeDrawCall(Kind kind, SoftwareDevice& device) {
 
 }  // namespace
 
+Texture* IDirectDrawSurface7::texture() {
+  FlushDraws();
+  return texture_;
+}
+
 HRESULT IDirectDrawSurface7::SetColorKey(DWORD flags, DDCOLORKEY* key) {
   if (flags != DDCKEY_SRCBLT && flags != DDCKEY_DESTBLT) return DDERR_INVALIDPARAMS;
+  FlushDraws();  // queued draws keep the keys they were drawn with
   if (flags == DDCKEY_SRCBLT) {
     // Keys are compared with 16-bit texels: 0x02020202 is the pixel value 0x0202.
     texture_->hasSourceKey = key != nullptr;
@@ -55,6 +61,7 @@ ULONG IDirectDrawSurface7::Release() {
   if (references_ == 0) return 0;
   ULONG left = --references_;
   if (left == 0 && !permanent_) {
+    FlushDraws();
     delete texture_;
     delete this;
   }

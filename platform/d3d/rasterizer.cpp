@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/d3d/guard_band_clip.h"
+#include "platform/d3d/live_blocks.h"
 #include "platform/d3d/pixel_pipeline.h"
 #include "platform/d3d/worker_pool.h"
 
@@ -195,28 +196,86 @@ void TriangleBatch::AddTriangle(int a, int b, int c) {
   }
 }
 
-void Rasterize(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
-  static std::vector<TriangleSetup> setups;  // kept from draw to draw (one demo thread)
-  setups.clear();
+namespace {
+
+struct QueuedDraw {
+  DrawSettings settings;
+  std::size_t firstSetup, endSetup;
+  std::size_t liveOffset;  // of the copy of settings.liveBlocks, when set
+  int rowFirst, rowEnd;
+};
+
+struct DrawQueue {
+  std::vector<TriangleSetup> setups;
+  std::vector<QueuedDraw> draws;
+  std::vector<std::uint8_t> liveBlocks;
+  RenderTarget target{};
+};
+
+// Draws past this many triangles rasterize the queue, so that its memory stays bounded.
+constexpr std::size_t kMaxQueuedTriangles = 1 << 16;
+
+DrawQueue& Queue() {
+  static DrawQueue queue;  // one demo thread
+  return queue;
+}
+
+bool SameTarget(const RenderTarget& a, const RenderTarget& b) {
+  return a.colour == b.colour && a.depth == b.depth && a.trueColour == b.trueColour && a.width == b.width &&
+         a.height == b.height;
+}
+
+}  // namespace
+
+void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
+  DrawQueue& queue = Queue();
+  if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
+  queue.target = target;
+  QueuedDraw draw{settings, queue.setups.size(), 0, 0, target.height, 0};
   const auto& vertices = batch.vertices();
   for (const TriangleBatch::Triangle& triangle : batch.triangles()) {
     const ScreenVertex* v[3] = {&vertices[triangle.v[0]], &vertices[triangle.v[1]],
                                 &vertices[triangle.v[2]]};
     TriangleSetup t;
-    if (Setup(v, settings, target, t)) setups.push_back(t);
+    if (!Setup(v, settings, target, t)) continue;
+    queue.setups.push_back(t);
+    draw.rowFirst = std::min(draw.rowFirst, t.rowFirst);
+    draw.rowEnd = std::max(draw.rowEnd, t.rowEnd);
   }
-  if (setups.empty()) return;
-  int rowFirst = target.height, rowEnd = 0;
-  for (const TriangleSetup& t : setups) {
-    rowFirst = std::min(rowFirst, t.rowFirst);
-    rowEnd = std::max(rowEnd, t.rowEnd);
+  draw.endSetup = queue.setups.size();
+  if (draw.endSetup == draw.firstSetup) return;
+  if (settings.liveBlocks) {
+    const std::size_t blocks = static_cast<std::size_t>(settings.texture->width() >> kLiveBlockShift) *
+                               (settings.texture->height() >> kLiveBlockShift);
+    draw.liveOffset = queue.liveBlocks.size();
+    queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
   }
-  int firstTask = rowFirst / kRowsPerTask;
-  int taskCount = (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask;
-  RunOnWorkers(taskCount, [&](int task) {
-    int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
-    for (const TriangleSetup& t : setups) {
-      if (t.rowEnd > bandFirst && t.rowFirst < bandEnd) RasterizeRows(t, settings, target, bandFirst, bandEnd);
+  queue.draws.push_back(draw);
+  if (queue.setups.size() > kMaxQueuedTriangles) FlushDraws();
+}
+
+void FlushDraws() {
+  DrawQueue& queue = Queue();
+  if (queue.draws.empty()) return;
+  int rowFirst = queue.target.height, rowEnd = 0;
+  for (QueuedDraw& draw : queue.draws) {
+    if (draw.settings.liveBlocks) draw.settings.liveBlocks = queue.liveBlocks.data() + draw.liveOffset;
+    rowFirst = std::min(rowFirst, draw.rowFirst);
+    rowEnd = std::max(rowEnd, draw.rowEnd);
+  }
+  const int firstTask = rowFirst / kRowsPerTask;
+  const int taskCount = (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask;
+  RunOnWorkers(taskCount, [&queue, firstTask](int task) {
+    const int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
+    for (const QueuedDraw& draw : queue.draws) {
+      if (draw.rowEnd <= bandFirst || draw.rowFirst >= bandEnd) continue;
+      for (std::size_t k = draw.firstSetup; k < draw.endSetup; ++k) {
+        const TriangleSetup& t = queue.setups[k];
+        if (t.rowEnd > bandFirst && t.rowFirst < bandEnd) RasterizeRows(t, draw.settings, queue.target, bandFirst, bandEnd);
+      }
     }
   });
+  queue.setups.clear();
+  queue.draws.clear();
+  queue.liveBlocks.clear();
 }

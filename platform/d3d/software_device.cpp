@@ -40,6 +40,7 @@ SoftwareDevice& SoftwareDevice::Instance() {
 void SoftwareDevice::Configure(int scale, bool trueColour) {
   scale = std::clamp(scale, 1, Texture::kMaxScale);
   if (scale == scale_ && trueColour == trueColour_) return;
+  FlushDraws();
   scale_ = scale;
   trueColour_ = trueColour;
   backBuffer_ = Texture(kWidth, kHeight, scale, trueColour);
@@ -103,6 +104,7 @@ D3DMATRIX* SoftwareDevice::transform(D3DTRANSFORMSTATETYPE state) {
 }
 
 void SoftwareDevice::Clear(DWORD flags) {
+  FlushDraws();
   if (flags & D3DCLEAR_TARGET) {
     const std::size_t count = static_cast<std::size_t>(frameWidth()) * frameHeight();
     if (trueColour_) {
@@ -116,7 +118,7 @@ void SoftwareDevice::Clear(DWORD flags) {
 
 DrawSettings SoftwareDevice::settings() const {
   DrawSettings s;
-  s.texture = boundTexture_ ? boundTexture_->texture() : nullptr;
+  s.texture = boundTexture_ ? boundTexture_->sampledTexture() : nullptr;
   s.additive = renderStates_[D3DRENDERSTATE_ALPHABLENDENABLE] != FALSE &&
                renderStates_[D3DRENDERSTATE_DESTBLEND] == D3DBLEND_ONE;
   s.depthTest = renderStates_[D3DRENDERSTATE_ZENABLE] != D3DZB_FALSE;
@@ -144,7 +146,7 @@ void SoftwareDevice::DrawTriangleStrip(const D3DTLVERTEX* vertices, DWORD count)
     FindLiveBlocks(*s.texture, s.liveDiffuse, liveBlocks_);
     s.liveBlocks = liveBlocks_.data();
   }
-  Rasterize(batch_, s, renderTarget());
+  QueueDraw(batch_, s, renderTarget());
 }
 
 void SoftwareDevice::DrawIndexedTriangleList(const D3DLVERTEX* vertices, DWORD vertexCount,
@@ -152,7 +154,7 @@ void SoftwareDevice::DrawIndexedTriangleList(const D3DLVERTEX* vertices, DWORD v
   batch_.Clear();
   ClipTrianglesToScreen(vertices, vertexCount, indices, indexCount, projection_,
                         static_cast<float>(frameWidth()), static_cast<float>(frameHeight()), batch_);
-  Rasterize(batch_, settings(), renderTarget());
+  QueueDraw(batch_, settings(), renderTarget());
 }
 
 RenderTarget SoftwareDevice::renderTarget() {

@@ -9,9 +9,11 @@
 // at 640K x 480K: transformed vertices and the viewport are multiplied by K (a pixel's edges land
 // on the K-times grid, so the fill rule keeps its meaning), the depth buffer grows alike, and
 // textures that receive copies of the frame hold K-times the texels. In true colour the frame and
-// those copies keep 8 bits a channel. Scale 1 in 16 bits is the exact picture. All calls come from the demo's thread; a draw runs
-// on the worker pool and is finished when the call returns, so a texture written between two draws
-// is seen by the later one only.
+// those copies keep 8 bits a channel. Scale 1 in 16 bits is the exact picture.
+//
+// All calls come from the demo's thread. Draws are queued (rasterizer.h) and rasterized together
+// when the frame, the depth buffer or a texture is next read or written, so a texture written
+// between two draws is still seen by the later one only.
 #pragma once
 
 #include <array>
@@ -42,8 +44,15 @@ class SoftwareDevice {
 
   // The frame: 640 x 480 logical, frameWidth() x frameHeight() stored; in true colour its
   // widened() texels are the picture.
-  Texture& backBuffer() { return backBuffer_; }
-  std::uint16_t* depthBuffer() { return depth_.data(); }
+  // Both rasterize the queued draws first.
+  Texture& backBuffer() {
+    FlushDraws();
+    return backBuffer_;
+  }
+  std::uint16_t* depthBuffer() {
+    FlushDraws();
+    return depth_.data();
+  }
 
   DWORD renderState(D3DRENDERSTATETYPE state) const { return renderStates_[state]; }
   bool SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
