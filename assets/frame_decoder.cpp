@@ -16,9 +16,11 @@ std::uint32_t ReadLittle32(const std::uint8_t* bytes) {
 
 // The low length bits of word, last bit first: the order in which the stream carries them.
 unsigned ReverseBits(std::uint32_t word, int length) {
-  unsigned reversed = 0;
-  for (int n = 0; n < length; ++n) reversed |= ((word >> n) & 1u) << (length - 1 - n);
-  return reversed;
+  word = (word & 0x55555555u) << 1 | ((word >> 1) & 0x55555555u);
+  word = (word & 0x33333333u) << 2 | ((word >> 2) & 0x33333333u);
+  word = (word & 0x0F0F0F0Fu) << 4 | ((word >> 4) & 0x0F0F0F0Fu);
+  word = __builtin_bswap32(word);
+  return length == 0 ? 0 : word >> (32 - length);
 }
 
 }  // namespace
@@ -105,9 +107,13 @@ void FrameDecoder::BuildWideTable() {
   for (const TableEntry& entry : table_) {
     if (entry.length != 0) ++entriesHeld[entry.symbol];
   }
-  bool wholeCode[256];
-  for (int v = 0; v < 256; ++v) {
-    wholeCode[v] = entriesHeld[v] != 0 && entriesHeld[v] == 1 << (10 - codeLengths_[v]);
+  // Per table index, the length a second step would take there, or 255 where there is none.
+  std::uint8_t secondLength[1024];
+  for (int t = 0; t < 1024; ++t) {
+    const TableEntry entry = table_[t];
+    const int held = entriesHeld[entry.symbol];
+    const bool wholeCode = entry.length != 0 && held == 1 << (10 - codeLengths_[entry.symbol]);
+    secondLength[t] = wholeCode ? entry.length : 255;
   }
   for (unsigned i = 0; i < (1u << WideBits); ++i) {
     const TableEntry first = table_[i & 1023];
@@ -124,14 +130,12 @@ void FrameDecoder::BuildWideTable() {
       }
       symbol = nodes_[cursor].symbol;
     }
-    WideEntry entry = {static_cast<std::uint8_t>(length), 1, {static_cast<std::uint8_t>(symbol), 0}};
-    const TableEntry second = table_[(i >> length) & 1023];
-    if (second.length != 0 && second.length <= WideBits - length && wholeCode[second.symbol]) {
-      entry.symbol[1] = second.symbol;
-      entry.bits = static_cast<std::uint8_t>(entry.bits + second.length);
-      entry.count = 2;
-    }
-    wide_[i] = entry;
+    const unsigned next = (i >> length) & 1023;
+    const int second = secondLength[next];
+    const bool two = second <= WideBits - length;
+    wide_[i] = {static_cast<std::uint8_t>(two ? length + second : length),
+                static_cast<std::uint8_t>(two ? 2 : 1),
+                {static_cast<std::uint8_t>(symbol), two ? table_[next].symbol : std::uint8_t{0}}};
   }
 }
 
@@ -169,6 +173,51 @@ int FrameDecoder::WalkLongCode(int* bytePosition, int* bitPosition) const {
   }
 }
 
+// Decodes through the wide table from the stream position given while more than eight bytes are
+// wanted and 24 payload bytes lie ahead; returns at the first empty entry or when either runs
+// short. The bits wait in a 64-bit buffer, lowest first, refilled every four steps (at most 48
+// bits) to 56 bits or more from an 8-byte load whose address the previous refill already knew.
+// A one-symbol step writes the byte after its symbol too: the next step, or the general loop
+// that always follows, writes that byte again.
+void FrameDecoder::DecodeWide(int* countAt, int* bytePosition, int* bitPosition) const {
+  std::uint8_t* const out = DecodeBuffer;
+  const WideEntry* const wide = wide_;
+  const int recordSize = recordSize_;
+  int count = *countAt;
+  if (count + 9 > recordSize || *bytePosition + 24 > payloadSize_) return;
+  const std::uint8_t* in = payload_ + *bytePosition;
+  const std::uint8_t* const lastLoad = payload_ + payloadSize_ - 16;
+  std::uint64_t buffer;
+  std::memcpy(&buffer, in, 8);  // little-endian host
+  buffer = (buffer << 8) >> (8 + *bitPosition);
+  int held = 56 - *bitPosition;  // bits in buffer; those above are zero
+  in += 7;
+  std::uint64_t next;
+  std::memcpy(&next, in, 8);
+  for (;;) {
+    buffer |= next << held;
+    in += (63 - held) >> 3;
+    held |= 56;
+    std::memcpy(&next, in, 8);
+    int step = 0;
+    for (; step < 4; ++step) {
+      std::uint32_t entry;  // bits, count, symbols: little-endian host
+      std::memcpy(&entry, &wide[buffer & ((1u << WideBits) - 1)], 4);
+      if ((entry & 0xFF00) == 0) break;
+      const std::uint16_t symbols = static_cast<std::uint16_t>(entry >> 16);
+      std::memcpy(out + count, &symbols, 2);
+      count += (entry >> 8) & 255;
+      buffer >>= entry & 63;
+      held -= entry & 255;
+    }
+    if (step < 4 || count + 9 > recordSize || in > lastLoad) break;
+  }
+  const long consumed = 8 * (in - payload_) - held;
+  *countAt = count;
+  *bytePosition = static_cast<int>(consumed >> 3);
+  *bitPosition = static_cast<int>(consumed & 7);
+}
+
 std::uint8_t* FrameDecoder::Decode() {
   if (!CheckCodeTable()) return nullptr;
   fault_.clear();
@@ -177,42 +226,12 @@ std::uint8_t* FrameDecoder::Decode() {
   BuildWideTable();
 
   std::uint8_t* const out = DecodeBuffer;
-  const WideEntry* const wide = wide_;
   const int recordSize = recordSize_, payloadSize = payloadSize_;
   int count = 0;
   int bytePosition = 0;
   int bitPosition = 0;
   while (count < recordSize && bytePosition < payloadSize) {
-    // Runs of up to four wide steps (at most 48 bits, eight symbols) from one 8-byte window (at
-    // least 57 bits after the bit position), while the window lies in the payload and more than
-    // eight bytes are wanted: no position check is needed inside a run.
-    while (count + 9 <= recordSize && bytePosition + 8 <= payloadSize) {
-      std::uint64_t window;
-      std::memcpy(&window, payload_ + bytePosition, 8);  // little-endian host
-      window >>= bitPosition;
-      // A one-symbol step writes the byte after its symbol too; the run's end puts it back from
-      // a copy of the eight bytes after the run's first (which no recent store touched).
-      std::uint8_t* const first = out + count;
-      std::uint64_t after;
-      std::memcpy(&after, first + 1, 8);
-      int used = bitPosition;
-      int step = 0;
-      for (; step < 4; ++step) {
-        std::uint32_t entry;  // bits, count, symbols: little-endian host
-        std::memcpy(&entry, &wide[window & ((1u << WideBits) - 1)], 4);
-        if ((entry & 0xFF00) == 0) break;
-        const std::uint16_t symbols = static_cast<std::uint16_t>(entry >> 16);
-        std::memcpy(out + count, &symbols, 2);
-        count += (entry >> 8) & 255;
-        window >>= entry & 255;
-        used += entry & 255;
-      }
-      const int restored = std::max(static_cast<int>(out + count - first), 1);  // 1 to 8
-      first[restored] = static_cast<std::uint8_t>(after >> (8 * (restored - 1)));
-      bytePosition += used >> 3;
-      bitPosition = used & 7;
-      if (step < 4) break;
-    }
+    DecodeWide(&count, &bytePosition, &bitPosition);
     if (count >= recordSize || bytePosition >= payloadSize) break;
     // One code the general way: a table read with bytes past the payload as zero, or the tree.
     const TableEntry entry = table_[(StreamWindow(bytePosition) >> bitPosition) & 1023];

@@ -55,6 +55,7 @@ class FrameDecoder {
   void BuildLookupTable();
   void BuildLongCodeTree();
   void BuildWideTable();
+  void DecodeWide(int* count, int* bytePosition, int* bitPosition) const;
   int WalkLongCode(int* bytePosition, int* bitPosition) const;
   int StreamBit(int bytePosition, int bitPosition) const;
   std::uint64_t StreamWindow(int bytePosition) const;
