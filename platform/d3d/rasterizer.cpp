@@ -146,6 +146,7 @@ void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const R
   rowEnd = std::min(rowEnd, t.rowEnd);
   if (rowFirst >= rowEnd) return;
   SpanShader shader(settings, target);
+  const bool flatQuad = t.affine && t.flatColour && !settings.depthTest;
   auto fixedRow = [](int y) { return std::int64_t{y} << kSubPixelBits; };
   EdgeWalker onLong(t, 0, 2, fixedRow(rowFirst));
   bool upper = fixedRow(rowFirst) < t.y[1];
@@ -164,9 +165,12 @@ void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const R
     span.y = y;
     span.xFirst = static_cast<int>(left);
     span.xEnd = static_cast<int>(right);
-    span.z = {t.z.RowStart(y), t.z.dx};
-    span.q = {t.q.RowStart(y), t.q.dx};
-    for (int a = 0; a < ScreenVertex::kAttributes; ++a)
+    // Screen quads (flat, affine, no depth) use only the texture coordinates.
+    if (!flatQuad) {
+      span.z = {t.z.RowStart(y), t.z.dx};
+      span.q = {t.q.RowStart(y), t.q.dx};
+    }
+    for (int a = 0; a < (flatQuad ? 2 : ScreenVertex::kAttributes); ++a)
       span.attributes[a] = {t.attributes[a].RowStart(y), t.attributes[a].dx};
     span.affine = t.affine;
     span.flatColour = t.flatColour;
@@ -200,16 +204,19 @@ namespace {
 
 struct QueuedDraw {
   DrawSettings settings;
-  std::size_t firstSetup, endSetup;
   std::size_t liveOffset;  // of the copy of settings.liveBlocks, when set
   int rowFirst, rowEnd;
 };
 
 struct DrawQueue {
   std::vector<TriangleSetup> setups;
+  std::vector<int> drawOfSetup;
   std::vector<QueuedDraw> draws;
   std::vector<std::uint8_t> liveBlocks;
   RenderTarget target{};
+  // At a flush: per band, the setups that cover it in drawing order, bandStarts[b] up to
+  // bandStarts[b + 1] in bandSetups.
+  std::vector<int> bandStarts, bandSetups, bandFill;
 };
 
 // Draws past this many triangles rasterize the queue, so that its memory stays bounded.
@@ -231,7 +238,8 @@ void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const R
   DrawQueue& queue = Queue();
   if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
   queue.target = target;
-  QueuedDraw draw{settings, queue.setups.size(), 0, 0, target.height, 0};
+  QueuedDraw draw{settings, 0, target.height, 0};
+  const std::size_t firstSetup = queue.setups.size();
   const auto& vertices = batch.vertices();
   for (const TriangleBatch::Triangle& triangle : batch.triangles()) {
     const ScreenVertex* v[3] = {&vertices[triangle.v[0]], &vertices[triangle.v[1]],
@@ -239,11 +247,11 @@ void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const R
     TriangleSetup t;
     if (!Setup(v, settings, target, t)) continue;
     queue.setups.push_back(t);
+    queue.drawOfSetup.push_back(static_cast<int>(queue.draws.size()));
     draw.rowFirst = std::min(draw.rowFirst, t.rowFirst);
     draw.rowEnd = std::max(draw.rowEnd, t.rowEnd);
   }
-  draw.endSetup = queue.setups.size();
-  if (draw.endSetup == draw.firstSetup) return;
+  if (queue.setups.size() == firstSetup) return;
   if (settings.liveBlocks) {
     const std::size_t blocks = static_cast<std::size_t>(settings.texture->width() >> kLiveBlockShift) *
                                (settings.texture->height() >> kLiveBlockShift);
@@ -265,17 +273,31 @@ void FlushDraws() {
   }
   const int firstTask = rowFirst / kRowsPerTask;
   const int taskCount = (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask;
+  // Each setup binned into the bands it covers, counted first and then placed.
+  auto bandsOf = [firstTask](const TriangleSetup& t) {
+    return std::pair{t.rowFirst / kRowsPerTask - firstTask, (t.rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask};
+  };
+  queue.bandStarts.assign(taskCount + 1, 0);
+  for (const TriangleSetup& t : queue.setups) {
+    const auto [first, end] = bandsOf(t);
+    for (int b = first; b < end; ++b) ++queue.bandStarts[b + 1];
+  }
+  for (int b = 0; b < taskCount; ++b) queue.bandStarts[b + 1] += queue.bandStarts[b];
+  queue.bandSetups.resize(queue.bandStarts[taskCount]);
+  queue.bandFill.assign(queue.bandStarts.begin(), queue.bandStarts.end() - 1);
+  for (int k = 0; k < static_cast<int>(queue.setups.size()); ++k) {
+    const auto [first, end] = bandsOf(queue.setups[k]);
+    for (int b = first; b < end; ++b) queue.bandSetups[queue.bandFill[b]++] = k;
+  }
   RunOnWorkers(taskCount, [&queue, firstTask](int task) {
     const int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
-    for (const QueuedDraw& draw : queue.draws) {
-      if (draw.rowEnd <= bandFirst || draw.rowFirst >= bandEnd) continue;
-      for (std::size_t k = draw.firstSetup; k < draw.endSetup; ++k) {
-        const TriangleSetup& t = queue.setups[k];
-        if (t.rowEnd > bandFirst && t.rowFirst < bandEnd) RasterizeRows(t, draw.settings, queue.target, bandFirst, bandEnd);
-      }
+    for (int i = queue.bandStarts[task]; i < queue.bandStarts[task + 1]; ++i) {
+      const int k = queue.bandSetups[i];
+      RasterizeRows(queue.setups[k], queue.draws[queue.drawOfSetup[k]].settings, queue.target, bandFirst, bandEnd);
     }
   });
   queue.setups.clear();
+  queue.drawOfSetup.clear();
   queue.draws.clear();
   queue.liveBlocks.clear();
 }
