@@ -9,6 +9,7 @@
 #include "platform/d3d/affine_span.h"
 #include "platform/d3d/guard_band_clip.h"
 #include "platform/d3d/live_blocks.h"
+#include "platform/d3d/span_kernels.h"
 #include "tests/platform_d3d/device_fixture.h"
 
 namespace {
@@ -286,8 +287,18 @@ Texture KeyedRandomTexture(int width, int height, std::mt19937& random) {
   return texture;
 }
 
-TEST(AffineSpan, WideLoopMatchesPortableLoop) {
-  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
+// Every wide quad loop this processor has.
+std::vector<void (*)(const AffineSpan&)> WideAffineLoops() {
+  std::vector<void (*)(const AffineSpan&)> loops;
+#if KORVO_X86_KERNELS
+  if (ProcessorHasAvx2()) loops.push_back(ShadeAffineSpanAvx2);
+  if (ProcessorHasAvx512()) loops.push_back(ShadeAffineSpanAvx512);
+#endif
+  return loops;
+}
+
+TEST(AffineSpan, WideLoopsMatchPortableLoop) {
+  if (WideAffineLoops().empty()) GTEST_SKIP() << "no wide loops on this processor";
   std::mt19937 random(11);
   Texture powerOfTwo = KeyedRandomTexture(32, 16, random), odd = KeyedRandomTexture(24, 10, random);
   for (int trial = 0; trial < 800; ++trial) {
@@ -296,24 +307,29 @@ TEST(AffineSpan, WideLoopMatchesPortableLoop) {
     auto position = [&](int size, std::uint32_t value) {
       return texture.powerOfTwo() ? value : value % (static_cast<std::uint32_t>(size) << 16);
     };
-    std::vector<std::uint16_t> wide(61), portable(61);
-    for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = portable[i] = static_cast<std::uint16_t>(random());
-    AffineSpan span{wide.data(), static_cast<int>(random() % 61), position(texture.width(), random()),
+    std::vector<std::uint16_t> start(61);
+    for (std::uint16_t& pixel : start) pixel = static_cast<std::uint16_t>(random());
+    std::vector<std::uint16_t> portable = start;
+    AffineSpan span{portable.data(), static_cast<int>(random() % 61), position(texture.width(), random()),
                     position(texture.height(), random()),
                     position(texture.width(), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000),
                     position(texture.height(), static_cast<std::uint32_t>(random() % 0x40000) - 0x20000), &texture,
                     static_cast<std::uint32_t>(random()) & 0xFFFFFF,
                     trial % 3 == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFFF : 0, trial % 4 < 2,
                     trial % 5 < 2};
-    ShadeAffineSpan(span);
-    span.target = portable.data();
     ShadeAffineSpanPortable(span);
-    ASSERT_EQ(wide, portable) << "trial " << trial;
+    for (auto loop : WideAffineLoops()) {
+      std::vector<std::uint16_t> wide = start;
+      span.target = wide.data();
+      loop(span);
+      ASSERT_EQ(wide, portable) << "trial " << trial;
+    }
   }
 }
 
 TEST(AffineSpan, SkippingDeadBlocksChangesNoPixel) {
-  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
+  std::vector<void (*)(const AffineSpan&)> loops = WideAffineLoops();
+  loops.push_back(ShadeAffineSpanPortable);
   // Mostly black with faint texels (dead under a dim diffuse) and a few bright ones.
   Texture texture(64, 64);
   std::mt19937 random(5);
@@ -326,17 +342,22 @@ TEST(AffineSpan, SkippingDeadBlocksChangesNoPixel) {
   for (int trial = 0; trial < 300; ++trial) {
     std::uint32_t grey = random() % 64;
     FindLiveBlocks(texture, grey * 0x010101u, live);
-    std::vector<std::uint16_t> skipping(200), full(200);
-    for (std::size_t i = 0; i < full.size(); ++i) skipping[i] = full[i] = static_cast<std::uint16_t>(random());
-    AffineSpan span{skipping.data(), static_cast<int>(random() % 200), static_cast<std::uint32_t>(random()),
+    std::vector<std::uint16_t> start(200);
+    for (std::uint16_t& pixel : start) pixel = static_cast<std::uint16_t>(random());
+    AffineSpan span{nullptr, static_cast<int>(random() % 200), static_cast<std::uint32_t>(random()),
                     static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 0x30000) - 0x18000,
                     static_cast<std::uint32_t>(random() % 0x30000) - 0x18000, &texture, grey * 0x010101u, 0,
                     true, false, live.data()};
-    ShadeAffineSpan(span);
-    span.target = full.data();
-    span.liveBlocks = nullptr;
-    ShadeAffineSpan(span);
-    ASSERT_EQ(skipping, full) << "trial " << trial;
+    for (auto loop : loops) {
+      std::vector<std::uint16_t> skipping = start, full = start;
+      span.target = skipping.data();
+      span.liveBlocks = live.data();
+      loop(span);
+      span.target = full.data();
+      span.liveBlocks = nullptr;
+      loop(span);
+      ASSERT_EQ(skipping, full) << "trial " << trial;
+    }
   }
 }
 
