@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,20 +14,16 @@
 #include "tools/anim/sample_picture.h"
 #include "tools/common/file_bytes.h"
 #include "tools/common/file_kind.h"
+#include "tests/support/files.h"
 
 namespace {
 
 class ToolFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "korvo-tools-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-  }
   void TearDown() override { std::filesystem::remove_all(folder); }
   std::string Path(const std::string& name) const { return (folder / name).string(); }
 
-  std::filesystem::path folder;
+  std::filesystem::path folder = testsupport::FreshFolder("korvo-tools");
 };
 
 TEST_F(ToolFiles, SpecialFilesAndLimitsAreRefusedBeforeReading) {
