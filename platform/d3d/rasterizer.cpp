@@ -66,8 +66,13 @@ bool Setup(const ScreenVertex* v[3], const DrawSettings& settings, const RenderT
   if (settings.cullMode == D3DCULL_CCW && area < 0) return false;
   if (settings.cullMode == D3DCULL_CW && area > 0) return false;
 
+  // Sorted by y, equal rows keeping their order (an insertion sort, as std::sort does for three).
   int order[3] = {0, 1, 2};
-  std::sort(order, order + 3, [&](int a, int b) { return fy[a] < fy[b]; });
+  if (fy[order[1]] < fy[order[0]]) std::swap(order[0], order[1]);
+  if (fy[order[2]] < fy[order[1]]) {
+    std::swap(order[1], order[2]);
+    if (fy[order[1]] < fy[order[0]]) std::swap(order[0], order[1]);
+  }
   for (int k = 0; k < 3; ++k) {
     t.x[k] = fx[order[k]];
     t.y[k] = fy[order[k]];
