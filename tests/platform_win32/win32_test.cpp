@@ -109,11 +109,12 @@ TEST(WindowFit, LargestWholeScaleWithinNinetyPercentOfTheDesktop) {
   EXPECT_EQ(platform::FitWindowScale(0, -5), 1);
 }
 
-// In a child: the stop signals are noted for the frame loop, and end the program at once while a
-// message box waits (no loop can see them there).
+// The exit status of body, run in a child with the stop signals installed: a signal stays noted
+// for the rest of a process's life.
 int StatusOfChild(void (*body)()) {
   const pid_t child = fork();
   if (child == 0) {
+    platform::InstallStopSignals();
     body();
     _exit(0);
   }
@@ -123,44 +124,21 @@ int StatusOfChild(void (*body)()) {
 }
 
 TEST(StopSignals, NotedForTheLoopOrEndingABlockingWaitAtOnce) {
-  EXPECT_EQ(StatusOfChild([] {
-              platform::InstallStopSignals();
-              if (platform::ReceivedStopSignal() != 0) _exit(1);
-              raise(SIGTERM);
-              _exit(platform::ReceivedStopSignal() == SIGTERM ? 7 : 2);
-            }),
-            7);
-  EXPECT_EQ(StatusOfChild([] {
-              platform::InstallStopSignals();
-              platform::SetBlockingWait(true);
-              raise(SIGINT);
-              _exit(3);
-            }),
-            130);
-  EXPECT_EQ(StatusOfChild([] {
-              platform::InstallStopSignals();
-              raise(SIGINT);
-              raise(SIGTERM);
-              _exit(4);
-            }),
-            143)
-      << "a second signal while stopping ends the program";
-  EXPECT_EQ(StatusOfChild([] {
-              platform::InstallStopSignals();
-              raise(SIGTERM);
-              platform::SetBlockingWait(true);
-              _exit(5);
-            }),
-            143)
-      << "no box waits for a click after a stop signal";
+  const struct {
+    void (*body)();
+    int status;
+    const char* rule;
+  } cases[] = {
+      {[] { raise(SIGTERM), _exit(platform::ReceivedStopSignal() == SIGTERM ? 7 : 2); }, 7, "noted for the loop"},
+      {[] { platform::SetBlockingWait(true), raise(SIGINT), _exit(3); }, 130, "ends a blocking wait at once"},
+      {[] { raise(SIGINT), raise(SIGTERM), _exit(4); }, 143, "a second signal while stopping ends the program"},
+      {[] { raise(SIGTERM), platform::SetBlockingWait(true), _exit(5); }, 143, "no box waits after a stop signal"},
+      {[] { raise(SIGINT), sleep(5), _exit(6); }, 130, "ends the program when no loop takes it in hand"},
+  };
   const auto before = std::chrono::steady_clock::now();
-  EXPECT_EQ(StatusOfChild([] {
-              platform::InstallStopSignals();
-              raise(SIGINT);
-              sleep(5);  // no frame loop takes the signal in hand
-              _exit(6);
-            }),
-            130);
+  for (const auto& c : cases) {
+    EXPECT_EQ(StatusOfChild(c.body), c.status) << c.rule;
+  }
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
 }
 
@@ -168,7 +146,6 @@ TEST_F(MessageQueue, AStopSignalArrivesAsEscapeAheadOfTheQueueOnce) {
   HWND window = MakeWindow();
   PostMessageA(window, WM_KEYDOWN, VK_HOME, 0);
   EXPECT_EQ(StatusOfChild([] {
-              platform::InstallStopSignals();
               raise(SIGINT);
               MSG msg{};
               if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) || !GetMessageA(&msg, nullptr, 0, 0)) _exit(1);
