@@ -1,11 +1,13 @@
 // The composed song, encoded once per test program and opened with libopenmpt as a player
-// would open the file, with helpers to read its pattern cells.
+// would open the file, with a helper to read its pattern cells.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tools/song/arrangement.h"
@@ -13,11 +15,22 @@
 
 namespace song_test {
 
-const std::vector<std::uint8_t>& SongBytes();
-std::unique_ptr<openmpt::module> OpenSong();
+inline const std::vector<std::uint8_t>& SongBytes() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    std::vector<std::uint8_t> out;
+    std::string error;
+    EXPECT_TRUE(xm::EncodeXm(song::ComposeSong(), out, error)) << error;
+    return out;
+  }();
+  return bytes;
+}
 
-// Note number (1..96, 97 key-off, 0 none) and instrument of a cell at order and row.
-int NoteAt(openmpt::module& module, int order, int row, int channel);
-int InstrumentAt(openmpt::module& module, int order, int row, int channel);
+inline std::unique_ptr<openmpt::module> OpenSong() { return std::make_unique<openmpt::module>(SongBytes()); }
+
+// A field of the cell at order and row: command_note gives 1..96, 97 key-off, 0 none.
+inline int CellAt(openmpt::module& module, int order, int row, int channel,
+                  int command = openmpt::module::command_note) {
+  return module.get_pattern_row_channel_command(module.get_order_pattern(order), row, channel, command);
+}
 
 }  // namespace song_test
