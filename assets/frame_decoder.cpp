@@ -173,46 +173,130 @@ int FrameDecoder::WalkLongCode(int* bytePosition, int* bitPosition) const {
   }
 }
 
+// Needs 24 payload bytes from the position.
+FrameDecoder::BitCursor FrameDecoder::StartCursor(int bytePosition, int bitPosition) const {
+  BitCursor cursor;
+  cursor.in = payload_ + bytePosition;
+  std::memcpy(&cursor.buffer, cursor.in, 8);  // little-endian host
+  cursor.buffer = (cursor.buffer << 8) >> (8 + bitPosition);
+  cursor.held = 56 - bitPosition;  // the bits above are zero
+  cursor.in += 7;
+  std::memcpy(&cursor.next, cursor.in, 8);
+  return cursor;
+}
+
+// Tops the buffer up to 56 bits or more, enough for four steps. Needs in <= the payload's end - 16.
+void FrameDecoder::Refill(BitCursor* cursor) {
+  cursor->buffer |= cursor->next << cursor->held;
+  cursor->in += (63 - cursor->held) >> 3;
+  cursor->held |= 56;
+  std::memcpy(&cursor->next, cursor->in, 8);
+}
+
+// One wide step; false, consuming nothing, at an empty entry. A one-symbol step writes the byte
+// after its symbol too: the next step, or the general loop that always follows, writes it again.
+inline bool FrameDecoder::Step(BitCursor* cursor, std::uint8_t* out, int* count) const {
+  std::uint32_t entry;  // bits, count, symbols: little-endian host
+  std::memcpy(&entry, &wide_[cursor->buffer & ((1u << WideBits) - 1)], 4);
+  if ((entry & 0xFF00) == 0) return false;
+  const std::uint16_t symbols = static_cast<std::uint16_t>(entry >> 16);
+  std::memcpy(out + *count, &symbols, 2);
+  *count += (entry >> 8) & 255;
+  cursor->buffer >>= entry & 63;
+  cursor->held -= entry & 255;
+  return true;
+}
+
 // Decodes through the wide table from the stream position given while more than eight bytes are
 // wanted and 24 payload bytes lie ahead; returns at the first empty entry or when either runs
-// short. The bits wait in a 64-bit buffer, lowest first, refilled every four steps (at most 48
-// bits) to 56 bits or more from an 8-byte load whose address the previous refill already knew.
-// A one-symbol step writes the byte after its symbol too: the next step, or the general loop
-// that always follows, writes that byte again.
+// short.
 void FrameDecoder::DecodeWide(int* countAt, int* bytePosition, int* bitPosition) const {
   std::uint8_t* const out = DecodeBuffer;
-  const WideEntry* const wide = wide_;
   const int recordSize = recordSize_;
   int count = *countAt;
   if (count + 9 > recordSize || *bytePosition + 24 > payloadSize_) return;
-  const std::uint8_t* in = payload_ + *bytePosition;
   const std::uint8_t* const lastLoad = payload_ + payloadSize_ - 16;
-  std::uint64_t buffer;
-  std::memcpy(&buffer, in, 8);  // little-endian host
-  buffer = (buffer << 8) >> (8 + *bitPosition);
-  int held = 56 - *bitPosition;  // bits in buffer; those above are zero
-  in += 7;
-  std::uint64_t next;
-  std::memcpy(&next, in, 8);
-  for (;;) {
-    buffer |= next << held;
-    in += (63 - held) >> 3;
-    held |= 56;
-    std::memcpy(&next, in, 8);
-    int step = 0;
-    for (; step < 4; ++step) {
-      std::uint32_t entry;  // bits, count, symbols: little-endian host
-      std::memcpy(&entry, &wide[buffer & ((1u << WideBits) - 1)], 4);
-      if ((entry & 0xFF00) == 0) break;
-      const std::uint16_t symbols = static_cast<std::uint16_t>(entry >> 16);
-      std::memcpy(out + count, &symbols, 2);
-      count += (entry >> 8) & 255;
-      buffer >>= entry & 63;
-      held -= entry & 255;
-    }
-    if (step < 4 || count + 9 > recordSize || in > lastLoad) break;
+  BitCursor cursor = StartCursor(*bytePosition, *bitPosition);
+  bool going = true;
+  while (going && count + 9 <= recordSize && cursor.in <= lastLoad) {
+    Refill(&cursor);
+    going = Step(&cursor, out, &count) && Step(&cursor, out, &count) &&
+            Step(&cursor, out, &count) && Step(&cursor, out, &count);
   }
-  const long consumed = 8 * (in - payload_) - held;
+  const long consumed = CursorBits(cursor);
+  *countAt = count;
+  *bytePosition = static_cast<int>(consumed >> 3);
+  *bitPosition = static_cast<int>(consumed & 7);
+}
+
+// From the stream's start: the first half into the decode buffer and, interleaved with it, the
+// second half from the middle byte into splitSymbols_, logging where its first steps end. Once the
+// first half has passed the middle it steps on until it ends where a logged step ended; the second
+// half's symbols after that step are its own continuation. Without such a meeting, or when either
+// half stops early, only the first half's symbols count.
+void FrameDecoder::DecodeSplit(int* countAt, int* bytePosition, int* bitPosition) {
+  const int recordSize = recordSize_;
+  if (payloadSize_ < SplitMinimumBytes || recordSize < SplitMinimumBytes) return;
+  std::uint8_t* const out = DecodeBuffer;
+  const std::uint8_t* const lastLoad = payload_ + payloadSize_ - 16;
+  const int middle = payloadSize_ / 2;
+  const long middleBits = 8L * middle;
+  BitCursor first = StartCursor(0, 0), second = StartCursor(middle, 0);
+  int count = 0, secondCount = 0, logged = 1;
+  splitLogBits_[0] = middleBits;
+  splitLogCount_[0] = 0;
+  bool secondGoing = true, firstGoing = true;
+  while (CursorBits(first) < middleBits) {
+    if (count + 9 > recordSize || first.in > lastLoad) {
+      firstGoing = false;
+      break;
+    }
+    Refill(&first);
+    firstGoing = Step(&first, out, &count) && Step(&first, out, &count) &&
+                 Step(&first, out, &count) && Step(&first, out, &count);
+    if (!firstGoing) break;
+    if (secondGoing && secondCount + 9 <= SplitSymbols && second.in <= lastLoad) {
+      Refill(&second);
+      for (int step = 0; step < 4 && secondGoing; ++step) {
+        secondGoing = Step(&second, splitSymbols_, &secondCount);
+        if (secondGoing && logged < SplitLog) {
+          splitLogBits_[logged] = CursorBits(second);
+          splitLogCount_[logged++] = secondCount;
+        }
+      }
+    } else {
+      secondGoing = false;
+    }
+  }
+  // The first half steps on, one step at a time, looking for a step end the second one logged.
+  int met = -1;
+  for (int j = 0; firstGoing && met < 0;) {
+    if (count + 9 > recordSize || first.in > lastLoad) break;
+    Refill(&first);
+    for (int step = 0; step < 4; ++step) {
+      const long bits = CursorBits(first);
+      while (j < logged && splitLogBits_[j] < bits) ++j;
+      if (j == logged) {
+        firstGoing = false;
+        break;
+      }
+      if (splitLogBits_[j] == bits) {
+        met = j;
+        break;
+      }
+      if (!Step(&first, out, &count)) {
+        firstGoing = false;
+        break;
+      }
+    }
+  }
+  long consumed = CursorBits(first);
+  if (met >= 0) {
+    const int taken = std::min(secondCount - splitLogCount_[met], recordSize - count);
+    std::memcpy(out + count, splitSymbols_ + splitLogCount_[met], taken);
+    count += taken;
+    consumed = CursorBits(second);
+  }
   *countAt = count;
   *bytePosition = static_cast<int>(consumed >> 3);
   *bitPosition = static_cast<int>(consumed & 7);
@@ -230,6 +314,7 @@ std::uint8_t* FrameDecoder::Decode() {
   int count = 0;
   int bytePosition = 0;
   int bitPosition = 0;
+  DecodeSplit(&count, &bytePosition, &bitPosition);
   while (count < recordSize && bytePosition < payloadSize) {
     DecodeWide(&count, &bytePosition, &bitPosition);
     if (count >= recordSize || bytePosition >= payloadSize) break;

@@ -7,7 +7,11 @@
 // does any position the table leaves empty (the walk then starts again at the code's first bit).
 // Both are rebuilt for every frame. For speed, a 4096-entry table derived from the two gives, for
 // every 12 stream bits, what one or two of those steps produce when the 12 bits settle them; the
-// stream is decoded through it wherever it can. The decoder is one instance for the whole program.
+// stream is decoded through it wherever it can, and a long payload from two places at once: its
+// first half from the start and its second half from the middle bit, whose decoding falls into
+// step with the true code boundaries within a few codes; where the first half's decoding reaches
+// a boundary the second one also passed, the second one's symbols from there on are taken. The
+// decoder is one instance for the whole program.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +59,24 @@ class FrameDecoder {
   void BuildLookupTable();
   void BuildLongCodeTree();
   void BuildWideTable();
+  // A stream position with the bits after it buffered, lowest first: in is the next byte to
+  // buffer, next the 8 bytes there (loaded one refill ahead), held the bits in buffer.
+  struct BitCursor {
+    const std::uint8_t* in;
+    std::uint64_t buffer, next;
+    int held;
+  };
+  // Second-half decoding: its symbols, and its first step ends with the symbols before each.
+  static constexpr int SplitSymbols = 65536;
+  static constexpr int SplitLog = 256;
+  static constexpr int SplitMinimumBytes = 256;
+
+  BitCursor StartCursor(int bytePosition, int bitPosition) const;
+  long CursorBits(const BitCursor& cursor) const { return 8 * (cursor.in - payload_) - cursor.held; }
+  static void Refill(BitCursor* cursor);
+  bool Step(BitCursor* cursor, std::uint8_t* out, int* count) const;
   void DecodeWide(int* count, int* bytePosition, int* bitPosition) const;
+  void DecodeSplit(int* count, int* bytePosition, int* bitPosition);
   int WalkLongCode(int* bytePosition, int* bitPosition) const;
   int StreamBit(int bytePosition, int bitPosition) const;
   std::uint64_t StreamWindow(int bytePosition) const;
@@ -72,6 +93,9 @@ class FrameDecoder {
   LongCodeNode nodes_[MaxNodes] = {};
   int nodeCount_ = 0;
   WideEntry wide_[1 << WideBits] = {};
+  std::uint8_t splitSymbols_[SplitSymbols] = {};
+  long splitLogBits_[SplitLog] = {};
+  int splitLogCount_[SplitLog] = {};
 };
 
 extern FrameDecoder AnimationFrameDecoder;
