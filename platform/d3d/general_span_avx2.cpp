@@ -49,6 +49,35 @@ __attribute__((target("avx2"))) inline __m256i Join(__m128i low, __m128i high) {
   return _mm256_set_m128i(high, low);
 }
 
+// DepthValue of eight z values as 16-bit lanes: 0 at or before the near plane (or not a number),
+// 0xFFFF from the far plane on.
+__attribute__((target("avx2"))) inline __m128i DepthValues8(__m256d low, __m256d high) {
+  const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0), scale = _mm256_set1_pd(65535.0);
+  // max returns its second operand for a not-a-number, so those lanes become 0.
+  const __m128i a = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_min_pd(_mm256_max_pd(low, zero), one), scale));
+  const __m128i b = _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_min_pd(_mm256_max_pd(high, zero), one), scale));
+  return _mm_packus_epi32(a, b);
+}
+
+// The first count (1..8) values from p, the rest zero: never a read past a span's end.
+__attribute__((target("avx2"))) inline __m128i LoadLanes16(const std::uint16_t* p, int count) {
+  if (count == 8) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  alignas(16) std::uint16_t lanes[8] = {};
+  std::copy_n(p, count, lanes);
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+}
+__attribute__((target("avx2"))) inline __m256i LoadLanes32(const std::uint32_t* p, int count) {
+  if (count == 8) return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  alignas(32) std::uint32_t lanes[8] = {};
+  std::copy_n(p, count, lanes);
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+}
+
+// All-ones or zero 32-bit lanes as 16-bit lanes, in order.
+__attribute__((target("avx2"))) inline __m128i Narrow32To16(__m256i mask) {
+  return _mm_packs_epi32(_mm256_castsi256_si128(mask), _mm256_extracti128_si256(mask, 1));
+}
+
 template <class Pixel>
 __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const DrawSettings& settings,
                                                const RenderTarget& target, Pixel* frame) {
@@ -58,26 +87,21 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
   const Texture* texture = settings.texture;
   const TexelGrid grid = texture ? TexelGrid(*texture) : TexelGrid();
   const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
+  const __m128i lanes16 = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
   const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
   const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
   for (int first = span.xFirst; first < span.xEnd; first += 8) {
     int count = std::min(8, span.xEnd - first);
     const __m256d x[2] = {_mm256_add_pd(_mm256_set1_pd(first), lane), _mm256_add_pd(_mm256_set1_pd(first + 4), lane)};
-    alignas(16) std::uint16_t depth[8] = {};
-    bool visible[8];
-    for (int k = 0; k < 8; ++k) visible[k] = k < count;
+    // Per lane 0xFFFF where the pixel is drawn, 0 elsewhere.
+    const __m128i inSpan = _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<short>(count)), lanes16);
+    __m128i visible = inSpan, depth = _mm_setzero_si128(), stored = _mm_setzero_si128();
     if (settings.depthTest) {
-      alignas(32) double z[8];
-      _mm256_store_pd(z, At4(span.z, x[0]));
-      _mm256_store_pd(z + 4, At4(span.z, x[1]));
-      bool any = false;
-      for (int k = 0; k < count; ++k) {
-        depth[k] = DepthValue(z[k]);
-        visible[k] = depth[k] <= depthRow[first + k];
-        any |= visible[k];
-      }
-      if (!any) continue;
+      depth = DepthValues8(At4(span.z, x[0]), At4(span.z, x[1]));
+      stored = LoadLanes16(depthRow + first, count);
+      visible = _mm_and_si128(inSpan, _mm_cmpeq_epi16(_mm_max_epu16(depth, stored), stored));
+      if (_mm_testz_si128(visible, visible)) continue;
     }
     __m256d w[2] = {one, one};
     if (!span.affine) {
@@ -105,20 +129,17 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
       _mm256_store_si256(reinterpret_cast<__m256i*>(sp), specular);
       _mm256_store_si256(reinterpret_cast<__m256i*>(ss), s);
       _mm256_store_si256(reinterpret_cast<__m256i*>(tt), t);
+      alignas(16) std::uint16_t depths[8], drawn[8];
+      _mm_store_si128(reinterpret_cast<__m128i*>(depths), depth);
+      _mm_store_si128(reinterpret_cast<__m128i*>(drawn), visible);
       for (int k = 0; k < count; ++k) {
-        if (visible[k]) FinishPixel(settings, row + first + k, depthRow + first + k, {depth[k], ss[k], tt[k], d[k], sp[k]});
+        if (drawn[k]) FinishPixel(settings, row + first + k, depthRow + first + k, {depths[k], ss[k], tt[k], d[k], sp[k]});
       }
       continue;
     }
     if (texture && settings.colourKey) {
-      alignas(32) std::int32_t keyed[8];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(keyed), KeyedLanes(grid, s, t));
-      bool any = false;
-      for (int k = 0; k < count; ++k) {
-        visible[k] &= !keyed[k];
-        any |= visible[k];
-      }
-      if (!any) continue;
+      visible = _mm_andnot_si128(Narrow32To16(KeyedLanes(grid, s, t)), visible);
+      if (_mm_testz_si128(visible, visible)) continue;
     }
     __m256i colour = diffuse;
     if (texture) {
@@ -129,26 +150,22 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
       colour = _mm256_packus_epi16(low, high);
     }
     if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
+    // The span's pixels, those past its end as zeros; drawn lanes take the new colour.
     alignas(32) Pixel out[8];
     if constexpr (trueColour) {
-      if (settings.additive) {
-        alignas(32) std::uint32_t existing[8] = {};
-        std::copy_n(row + first, count, existing);
-        colour = _mm256_adds_epu8(colour, _mm256_load_si256(reinterpret_cast<const __m256i*>(existing)));
-      }
-      _mm256_store_si256(reinterpret_cast<__m256i*>(out), colour);
+      const __m256i existing = LoadLanes32(row + first, count);
+      if (settings.additive) colour = _mm256_adds_epu8(colour, existing);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(existing, colour, _mm256_cvtepi16_epi32(visible)));
     } else {
-      if (settings.additive) {
-        alignas(16) std::uint16_t existing[8] = {};
-        std::copy_n(row + first, count, existing);
-        colour = _mm256_adds_epu8(colour, Widen565(_mm_load_si128(reinterpret_cast<const __m128i*>(existing))));
-      }
-      _mm_store_si128(reinterpret_cast<__m128i*>(out), Narrow565(colour));
+      const __m128i existing = LoadLanes16(row + first, count);
+      if (settings.additive) colour = _mm256_adds_epu8(colour, Widen565(existing));
+      _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_blendv_epi8(existing, Narrow565(colour), visible));
     }
-    for (int k = 0; k < count; ++k) {
-      if (!visible[k]) continue;
-      row[first + k] = out[k];
-      if (settings.depthWrite) depthRow[first + k] = depth[k];
+    std::copy_n(out, count, row + first);
+    if (settings.depthWrite) {
+      alignas(16) std::uint16_t depths[8];
+      _mm_store_si128(reinterpret_cast<__m128i*>(depths), _mm_blendv_epi8(stored, depth, visible));
+      std::copy_n(depths, count, depthRow + first);
     }
   }
 }
