@@ -43,27 +43,20 @@ class Rendering : public DeviceTest {
 
 TEST_F(Rendering, ScaleTwoDrawsEveryScreenPixelAsTwoByTwoWithTheFillRuleKept) {
   Use(2, 16);
-  ASSERT_EQ(Frame().width(), 1280);
-  ASSERT_EQ(Frame().height(), 960);
+  ASSERT_TRUE(Frame().width() == 1280 && Frame().height() == 960);
   // Corners on pixel centres: exactly pixels 3..5 x 2..3 of the screen, each as 2 x 2.
   DrawRect(3, 2, 6, 4, 0xFFFFFF);
-  for (int y = 0; y < 12; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      const bool inside = x / 2 >= 3 && x / 2 < 6 && y / 2 >= 2 && y / 2 < 4;
-      ASSERT_EQ(Colour(x, y), inside ? 0xFFFFFFu : 0u) << x << "," << y;
-    }
-  }
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x)
+      ASSERT_EQ(Colour(x, y), x / 2 >= 3 && x / 2 < 6 && y / 2 >= 2 && y / 2 < 4 ? 0xFFFFFFu : 0u) << x << "," << y;
   // Half-pixel corners land on pixel centres of the doubled grid: top and left kept, bottom and
   // right left out; the strip's shared diagonal adds once.
   context->Clear(D3DCLEAR_TARGET);
   Additive(true);
   DrawRect(10.5f, 10.5f, 30.5f, 20.5f, 0x080808);
-  for (int y = 20; y < 44; ++y) {
-    for (int x = 20; x < 64; ++x) {
-      const bool inside = x >= 21 && x < 61 && y >= 21 && y < 41;
-      ASSERT_EQ(Colour(x, y), inside ? 0x080808u : 0u) << x << "," << y;
-    }
-  }
+  for (int y = 20; y < 44; ++y)
+    for (int x = 20; x < 64; ++x)
+      ASSERT_EQ(Colour(x, y), x >= 21 && x < 61 && y >= 21 && y < 41 ? 0x080808u : 0u) << x << "," << y;
 }
 
 TEST_F(Rendering, FrameCopiesHoldScaleTimesTheTexelsAndUploadsTheirOwn) {
@@ -80,15 +73,12 @@ TEST_F(Rendering, FrameCopiesHoldScaleTimesTheTexelsAndUploadsTheirOwn) {
   for (int i = 0; i < 512; i += 37) {
     const int column = (2 * i + 1) * 1280 / 1024, row = (2 * 5 + 1) * 960 / 1024;
     ASSERT_EQ(t.widened()[5 * 512 + i], static_cast<std::uint32_t>(column << 8 | row % 251)) << i;
-    // The key compares what the texel would have been in 16 bits.
-    ASSERT_EQ(t.pixels()[5 * 512 + i], NarrowColour(t.widened()[5 * 512 + i])) << i;
+    ASSERT_EQ(t.pixels()[5 * 512 + i], NarrowColour(t.widened()[5 * 512 + i])) << "the key's 16-bit copy";
   }
-  // An upload has the texture's own size again.
   std::vector<std::uint16_t> rows(256 * 256, 0x1234);
-  ASSERT_EQ(D3DXLoadTextureFromMemory(device, copy, 0, rows.data(), nullptr, D3DX_SF_R5G6B5, 0, nullptr,
-                                      D3DX_FT_POINT),
+  ASSERT_EQ(D3DXLoadTextureFromMemory(device, copy, 0, rows.data(), nullptr, D3DX_SF_R5G6B5, 0, nullptr, D3DX_FT_POINT),
             S_OK);
-  EXPECT_EQ(t.scale(), 1);
+  EXPECT_EQ(t.scale(), 1) << "an upload has the texture's own size again";
   EXPECT_EQ(t.widened()[255 * 256 + 255], WidenRgb565(0x1234));
 }
 
@@ -116,9 +106,8 @@ TEST_F(Rendering, TrueColourBlendsWithoutTruncationAndSaturates) {
 
 TEST_F(Rendering, TrueColourKeysCompareTheSixteenBitValue) {
   Use(1, 32);
-  // Texels 0x070707 (0x0020 in 16 bits) and 0x080808 (0x0841) side by side.
-  Frame().widened()[0] = 0x070707;
-  Frame().widened()[1] = 0x080808;
+  Frame().widened()[0] = 0x070707;  // 0x0020 in 16 bits, keyed
+  Frame().widened()[1] = 0x080808;  // 0x0841, drawn
   RECT source{0, 0, 2, 1};
   IDirectDrawSurface7* target = CopyOfFrame(2, 1, &source);
   DDCOLORKEY key{0, 0x0020};
@@ -127,8 +116,7 @@ TEST_F(Rendering, TrueColourKeysCompareTheSixteenBitValue) {
   device->SetTexture(0, target);
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
   DrawRect(0, 0, 2, 1, 0xFFFFFF, 0, 0.25f, 0, 1.25f, 1);
-  EXPECT_EQ(Colour(0, 0), 0u);  // keyed out
-  EXPECT_EQ(Colour(1, 0), 0x080808u);
+  EXPECT_TRUE(Colour(0, 0) == 0u && Colour(1, 0) == 0x080808u);
 }
 
 // The wide loops give the plain loops' pixels in every rendering: keyed, additive and lit draws

@@ -26,7 +26,7 @@ TEST_F(Rasterizer, FillRuleLeavesBottomAndRightEdgesAndDrawsTheSharedDiagonalOnc
   context->Clear(D3DCLEAR_TARGET);
   DrawRect(0.5f, 0.5f, 2.5f, 2.5f, 0xFFFFFF);  // pixel centres on the edges: top and left kept
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, y), x % 3 && y % 3 ? 0xFFFF : 0) << "top-left rule " << x << "," << y;
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, y), x % 3 && y % 3 ? 0xFFFF : 0) << "top-left " << x << "," << y;
   Additive(true);
   DrawRect(10, 10, 30, 30, 0x080808);
   for (int y = 10; y < 30; ++y)

@@ -46,20 +46,13 @@ TEST(XmStructure, HeaderOrdersPatternsAndInstrumentsReadBack) {
   EXPECT_EQ(mod->get_metadata("warnings"), "");
   EXPECT_EQ(mod->get_num_channels(), 6) << "five channels and an empty one: FT2 takes even counts";
   ASSERT_EQ(mod->get_num_orders(), 3);
-  EXPECT_EQ(mod->get_order_pattern(0), 1);
-  EXPECT_EQ(mod->get_order_pattern(1), 0);
-  EXPECT_EQ(mod->get_order_pattern(2), 1);
+  EXPECT_EQ((std::vector<int>{mod->get_order_pattern(0), mod->get_order_pattern(1), mod->get_order_pattern(2)}),
+            (std::vector<int>{1, 0, 1}));
   ASSERT_EQ(mod->get_num_patterns(), 2);
-  EXPECT_EQ(mod->get_pattern_num_rows(0), 64);
-  EXPECT_EQ(mod->get_pattern_num_rows(1), 17);
-  EXPECT_EQ(mod->get_current_speed(), 3);
-  EXPECT_EQ(mod->get_current_tempo(), 150);
-  ASSERT_EQ(mod->get_num_instruments(), 2);
-  EXPECT_EQ(mod->get_instrument_names()[0], "two samples");
-  EXPECT_EQ(mod->get_instrument_names()[1], "silent");
-  ASSERT_EQ(mod->get_num_samples(), 2);
-  EXPECT_EQ(mod->get_sample_names()[0], "low");
-  EXPECT_EQ(mod->get_sample_names()[1], "high");
+  EXPECT_TRUE(mod->get_pattern_num_rows(0) == 64 && mod->get_pattern_num_rows(1) == 17) << "pattern lengths";
+  EXPECT_TRUE(mod->get_current_speed() == 3 && mod->get_current_tempo() == 150) << "speed and BPM";
+  EXPECT_EQ(mod->get_instrument_names(), (std::vector<std::string>{"two samples", "silent"}));
+  EXPECT_EQ(mod->get_sample_names(), (std::vector<std::string>{"low", "high"}));
 }
 
 TEST(XmStructure, PackedCellsKeepEveryField) {
@@ -70,8 +63,7 @@ TEST(XmStructure, PackedCellsKeepEveryField) {
     return static_cast<int>(mod->get_pattern_row_channel_command(pattern, row, channel, what));
   };
   EXPECT_EQ(cmd(0, 0, 0, module::command_note), xm::NoteNumber(2, 3) + kOpenmptNoteOffset);
-  EXPECT_EQ(cmd(0, 0, 0, module::command_instrument), 1);
-  EXPECT_EQ(cmd(0, 0, 0, module::command_volume), 33);
+  EXPECT_TRUE(cmd(0, 0, 0, module::command_instrument) == 1 && cmd(0, 0, 0, module::command_volume) == 33);
   EXPECT_EQ(cmd(0, 63, 4, module::command_note), kOpenmptKeyOff);
   EXPECT_EQ(cmd(0, 63, 3, module::command_note), 0);
   EXPECT_EQ(cmd(1, 16, 2, module::command_note), xm::NoteNumber(6, 11) + kOpenmptNoteOffset);
@@ -86,7 +78,6 @@ TEST(XmStructure, PackedCellsKeepEveryField) {
   EXPECT_EQ(mod->format_pattern_row_channel(1, 16, 3), mod->format_pattern_row_channel(1, 0, 0));
   for (int row = 0; row < 64; ++row)
     ASSERT_EQ(mod->format_pattern_row_channel(0, row, 5), mod->format_pattern_row_channel(1, 0, 0)) << row;
-  EXPECT_EQ(cmd(0, 63, 4, module::command_note), kOpenmptKeyOff) << "the padding keeps the rows in step";
 }
 
 }  // namespace
