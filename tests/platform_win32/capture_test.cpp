@@ -82,6 +82,14 @@ struct FedCapture {
   }
 };
 
+// A 60 fps capture of `frames` frames into a video file.
+FedCapture VideoTo(const std::string& video, int frames) {
+  FedCapture capture{60, frames, {}, {}};
+  capture.settings.video = video;
+  capture.settings.fps = 60;
+  return capture;
+}
+
 TEST(FrameCapture, PicturesListAndSoundCoverExactlyTheWrittenFrames) {
   const struct {
     int fps, from, to;
@@ -172,9 +180,7 @@ TEST(VideoCapture, OnePassWithExactRateSoundOnItsOwnPipeAndTheNameOnlyWhenFinish
                       "wc -c <&3 > " + (folder / "sound").string() + " &\n" +
                       "wc -c > " + (folder / "pictures").string() + "\nwait\n" +
                       "for last; do :; done; echo video > \"$last\"\n");
-  FedCapture capture{60, 10, {}, {}};
-  capture.settings.video = (folder / "out.mp4").string();
-  capture.settings.fps = 60;
+  FedCapture capture = VideoTo((folder / "out.mp4").string(), 10);
   capture.settings.videoWidth = 1280;
   capture.settings.videoHeight = 960;
   capture.settings.from = 2;
@@ -207,9 +213,7 @@ TEST(VideoCapture, AnFfmpegThatDiesOrIsKilledIsToldAndLeavesNoFile) {
   for (const auto& c : cases) {
     const fs::path folder = FreshFolder();
     StandIn(folder, c.body);
-    FedCapture capture{60, 30, {}, {}};
-    capture.settings.video = (folder / "out.mkv").string();
-    capture.settings.fps = 60;
+    FedCapture capture = VideoTo((folder / "out.mkv").string(), 30);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(capture.Run());
     const std::string told = testing::internal::GetCapturedStderr();
@@ -231,9 +235,7 @@ TEST(VideoCapture, AStuckFfmpegIsGivenUpAfterAStopSignal) {
   if (child == 0) {
     platform::InstallStopSignals();
     raise(SIGTERM);
-    FedCapture capture{60, 30, {}, {}};
-    capture.settings.video = (folder / "out.mp4").string();
-    capture.settings.fps = 60;
+    FedCapture capture = VideoTo((folder / "out.mp4").string(), 30);
     const bool finished = capture.Run();
     _exit(!finished && !fs::exists(folder / "out.mp4") ? 0 : 1);
   }
@@ -268,9 +270,7 @@ TEST(VideoCapture, MissingFfmpegAndUnwritableTargetsAreToldBeforeTheFirstFrame) 
 TEST(VideoCapture, RealFfmpegKeepsTheRateAndLosslessKeepsEveryPixel) {
   if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
   const fs::path folder = FreshFolder();
-  FedCapture capture{60, 12, {}, {}};
-  capture.settings.video = (folder / "out.mkv").string();
-  capture.settings.fps = 60;
+  FedCapture capture = VideoTo((folder / "out.mkv").string(), 12);
   capture.settings.quality = platform::VideoQuality::Lossless;
   capture.paint = [&](int k, std::vector<std::uint16_t>& picture) {
     for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<std::uint16_t>(i * 7 + k * 2011);
@@ -291,9 +291,7 @@ TEST(VideoCapture, RealFfmpegKeepsTheRateAndLosslessKeepsEveryPixel) {
   EXPECT_TRUE(video == ReadAll(folder / "pictures.rgb"));
 
   // The default (H.264 and AAC in MP4) keeps the rate exactly too.
-  FedCapture high{60, 45, {}, {}};
-  high.settings.video = (folder / "out.mp4").string();
-  high.settings.fps = 60;
+  FedCapture high = VideoTo((folder / "out.mp4").string(), 45);
   ASSERT_TRUE(high.Run());
   ASSERT_EQ(std::system(("ffprobe -v error -select_streams v -show_entries stream=r_frame_rate,avg_frame_rate "
                          "-of csv=p=0 " + high.settings.video + " > " + probe.string()).c_str()), 0);
