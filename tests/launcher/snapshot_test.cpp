@@ -5,13 +5,13 @@
 // cache folder in a temporary folder.
 #include <gtest/gtest.h>
 
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -283,20 +283,19 @@ TEST_F(SnapshotTest, AStateThatDoesNotFitChangesNothing) {
   ASSERT_TRUE(launcher::SaveDemoState(state));
   const float clock = EffectClock;
   EffectClock = clock + 1.0f;
-  std::string fault;
-  for (const std::size_t length : {std::size_t{0}, std::size_t{7}, state.size() - 1}) {
-    EXPECT_FALSE(launcher::RestoreDemoState({state.data(), length}, &fault)) << length;
-    EXPECT_FALSE(fault.empty());
-    EXPECT_EQ(EffectClock, clock + 1.0f);
-  }
-  std::vector<std::uint8_t> longer = state;
+  std::vector<std::uint8_t> longer = state, badEntry = state;
   longer.push_back(0);
-  EXPECT_FALSE(launcher::RestoreDemoState(longer, &fault));
-  std::vector<std::uint8_t> badEntry = state;
   const std::int32_t entry = 26;
   std::memcpy(badEntry.data() + sizeof(float), &entry, sizeof entry);
-  EXPECT_FALSE(launcher::RestoreDemoState(badEntry, &fault));
-  EXPECT_EQ(EffectClock, clock + 1.0f);
+  using Bytes = std::span<const std::uint8_t>;
+  const Bytes cut(state.data(), state.size() - 1);
+  for (const Bytes wrong : {Bytes(state.data(), 7), cut, Bytes(longer), Bytes(badEntry)}) {
+    std::string fault;
+    EXPECT_FALSE(launcher::RestoreDemoState(wrong, &fault)) << wrong.size();
+    EXPECT_FALSE(fault.empty());
+    EXPECT_EQ(EffectClock, clock + 1.0f) << "a refused state changed the demo";
+  }
+  std::string fault;
   EXPECT_TRUE(launcher::RestoreDemoState(state, &fault)) << fault;
   EXPECT_EQ(EffectClock, clock);
 }
@@ -306,9 +305,7 @@ TEST_F(SnapshotTest, CacheFolderFollowsXdgThenHome) {
   EXPECT_EQ(launcher::CacheFolder(), fs::path("/somewhere/cache/korvo"));
   setenv("XDG_CACHE_HOME", "relative/cache", 1);  // not absolute: ignored, as XDG says
   const char* home = std::getenv("HOME");
-  if (home && *home) {
-    EXPECT_EQ(launcher::CacheFolder(), fs::path(home) / ".cache" / "korvo");
-  }
+  if (home && *home) { EXPECT_EQ(launcher::CacheFolder(), fs::path(home) / ".cache" / "korvo"); }
 }
 
 // The song rendered again up to a frame goes on exactly as the song that was never interrupted:
