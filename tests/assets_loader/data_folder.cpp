@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 #include "assets/animation.h"
 #include "assets/loader.h"
@@ -12,50 +13,17 @@
 #include "shell/graphics.h"
 #include "tools/anim/animation_encoder.h"
 #include "tools/anim/sample_picture.h"
+#include "tests/support/bmp.h"
 #include "tests/support/files.h"
 
 namespace {
 
-void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-  std::memcpy(&bytes[at], &value, 4);
-}
-
-// A 2 x 2 24-bit bitmap: rows of 8 bytes (6 of pixels, 2 of padding).
-std::vector<std::uint8_t> TinyBitmap() {
-  std::vector<std::uint8_t> bmp(54 + 16, 0);
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  Put32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
-  Put32(bmp, 10, 54);
-  Put32(bmp, 14, 40);
-  Put32(bmp, 18, 2);
-  Put32(bmp, 22, 2);
-  bmp[26] = 1;
-  bmp[28] = 24;
-  Put32(bmp, 34, 16);
-  for (int k = 54; k < 60; ++k) bmp[k] = 0x80;
-  return bmp;
-}
+using testsupport::Put32;
 
 const std::vector<std::uint8_t>& Bitmap() {
-  static const std::vector<std::uint8_t> bitmap = TinyBitmap();
+  static const std::vector<std::uint8_t> bitmap =
+      testsupport::MakeBmp(2, 2, 24, true, [](int, int) { return std::uint32_t{0x808080}; });
   return bitmap;
-}
-
-template <typename Array>
-void FreeImages(Array& images) {
-  for (auto& image : images) {
-    std::free(image);
-    image = nullptr;
-  }
-}
-
-template <typename Array>
-void ReleaseTextures(Array& textures) {
-  for (auto& texture : textures) {
-    if (texture) texture->Release();
-    texture = nullptr;
-  }
 }
 
 }  // namespace
@@ -112,10 +80,14 @@ void DataFolderTest::SetUp() {
 void DataFolderTest::TearDown() {
   platform::SetMessageBoxHook(nullptr);
   for (int id = 1001; id <= 1006; ++id) platform::UnregisterBitmapResource(id);
-  FreeImages(ObjectFileImages);
-  FreeImages(AnimationStreamImages);
-  ReleaseTextures(TextureSlots);
-  ReleaseTextures(RenderTextures);
+  for (auto& image : ObjectFileImages) std::free(std::exchange(image, nullptr));
+  for (auto& image : AnimationStreamImages) std::free(std::exchange(image, nullptr));
+  for (auto*& texture : TextureSlots) {
+    if (texture) std::exchange(texture, nullptr)->Release();
+  }
+  for (auto*& texture : RenderTextures) {
+    if (texture) std::exchange(texture, nullptr)->Release();
+  }
   platform::Mode().dataFolder.clear();
   std::filesystem::remove_all(folder);
 }

@@ -107,12 +107,9 @@ TEST(WavefrontTest, CornersBecomeVerticesAndPolygonsBecomeFans) {
   std::string error;
   ASSERT_TRUE(ParseWavefront(text, &mesh, &error)) << error;
   ASSERT_EQ(mesh.faces.size(), 3u);
-  ASSERT_EQ(mesh.positions.size(), 5u);  // position 1 appears with two coordinates
-  EXPECT_EQ(mesh.faces[0].a, 0);
-  EXPECT_EQ(mesh.faces[1].b, 2);
-  EXPECT_EQ(mesh.faces[1].c, 3);
-  EXPECT_EQ(mesh.texCoords[4].u, 0.5f);
-  EXPECT_EQ(mesh.faces[2].b, 2);  // -2/3 is the corner 3/3 again
+  ASSERT_EQ(mesh.positions.size(), 5u) << "position 1 appears with two coordinates";
+  EXPECT_TRUE(mesh.faces[0].a == 0 && mesh.faces[1].b == 2 && mesh.faces[1].c == 3) << "a fan from the first corner";
+  EXPECT_TRUE(mesh.texCoords[4].u == 0.5f && mesh.faces[2].b == 2) << "-2/3 is the corner 3/3 again";
   // No normals in the file: computed, the seam's two copies of position 1 agree.
   EXPECT_EQ(mesh.normals[0].z, 1.0f);
   EXPECT_EQ(std::memcmp(&mesh.normals[0], &mesh.normals[4], 12), 0);

@@ -6,52 +6,9 @@
 #include "platform/d3d/texture.h"
 #include "platform/win32/resources.h"
 #include "tests/platform_d3d/device_fixture.h"
+#include "tests/support/bmp.h"
 
 namespace {
-
-void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-}
-
-// An uncompressed BMP: 24-bit from colour(x, y) = 0xRRGGBB, or 8-bit with index(x, y) into a
-// palette of paletteSize entries (entry i = colour(i, 0)). Top row first unless bottomUp.
-std::vector<std::uint8_t> MakeBmp(int width, int height, int bits, bool bottomUp,
-                                  std::uint32_t (*colour)(int, int), int paletteSize = 0) {
-  std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
-  std::size_t paletteBytes = bits == 8 ? 4 * paletteSize : 0;
-  std::size_t offset = 14 + 40 + paletteBytes;
-  std::vector<std::uint8_t> b(offset + stride * height, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  Put32(b, 2, static_cast<std::uint32_t>(b.size()));
-  Put32(b, 10, static_cast<std::uint32_t>(offset));
-  Put32(b, 14, 40);
-  Put32(b, 18, static_cast<std::uint32_t>(width));
-  Put32(b, 22, static_cast<std::uint32_t>(bottomUp ? height : -height));
-  b[26] = 1;
-  b[28] = static_cast<std::uint8_t>(bits);
-  Put32(b, 46, static_cast<std::uint32_t>(paletteSize));
-  for (int i = 0; i < paletteSize; ++i) {
-    std::uint32_t c = colour(i, 0);
-    b[54 + 4 * i] = c & 0xFF;
-    b[55 + 4 * i] = (c >> 8) & 0xFF;
-    b[56 + 4 * i] = (c >> 16) & 0xFF;
-  }
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = b.data() + offset + stride * (bottomUp ? height - 1 - y : y);
-    for (int x = 0; x < width; ++x) {
-      if (bits == 8) {
-        row[x] = static_cast<std::uint8_t>((x + 2 * y) % paletteSize);
-      } else {
-        std::uint32_t c = colour(x, y);
-        row[3 * x] = c & 0xFF;
-        row[3 * x + 1] = (c >> 8) & 0xFF;
-        row[3 * x + 2] = (c >> 16) & 0xFF;
-      }
-    }
-  }
-  return b;
-}
 
 // Distinct corners of a 6 x 5 picture; grey elsewhere.
 std::uint32_t Corners(int x, int y) {
@@ -91,7 +48,7 @@ class BitmapTexture : public DeviceTest {
 TEST_F(BitmapTexture, TwentyFourBitBottomUpAndTopDownKeepTheirSizeAndCorners) {
   for (bool bottomUp : {true, false}) {
     DWORD w, h;
-    ASSERT_EQ(Load(MakeBmp(6, 5, 24, bottomUp, Corners), w, h), S_OK);
+    ASSERT_EQ(Load(testsupport::MakeBmp(6, 5, 24, bottomUp, Corners), w, h), S_OK);
     EXPECT_TRUE(w == 6 && h == 5);
     EXPECT_EQ(std::vector<std::uint16_t>({Texel(0, 0), Texel(5, 0), Texel(0, 4), Texel(5, 4)}),
               std::vector<std::uint16_t>({Rgb565(255, 0, 0), Rgb565(0, 255, 0), Rgb565(0, 0, 255), 0xFFFF}))
@@ -101,7 +58,7 @@ TEST_F(BitmapTexture, TwentyFourBitBottomUpAndTopDownKeepTheirSizeAndCorners) {
 
 TEST_F(BitmapTexture, EightBitWithPaletteAndPaddedRows) {
   DWORD w, h;
-  ASSERT_EQ(Load(MakeBmp(7, 3, 8, true, PaletteColour, 5), w, h), S_OK);
+  ASSERT_EQ(Load(testsupport::MakeBmp(7, 3, 8, true, PaletteColour, 5), w, h), S_OK);
   EXPECT_TRUE(w == 7 && h == 3);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 7; ++x) {
@@ -112,7 +69,7 @@ TEST_F(BitmapTexture, EightBitWithPaletteAndPaddedRows) {
 
 TEST_F(BitmapTexture, MalformedOrMissingBitmapsAreRefused) {
   DWORD w, h;
-  std::vector<std::uint8_t> good = MakeBmp(6, 5, 24, true, Corners);
+  std::vector<std::uint8_t> good = testsupport::MakeBmp(6, 5, 24, true, Corners);
   std::vector<std::uint8_t> truncated(good.begin(), good.end() - 7);
   EXPECT_EQ(Load(truncated, w, h), D3DXERR_INVALIDPARAMETER);
   EXPECT_EQ(texture, nullptr);
@@ -120,7 +77,7 @@ TEST_F(BitmapTexture, MalformedOrMissingBitmapsAreRefused) {
   std::vector<std::uint8_t> compressed = good;
   compressed[30] = 1;  // RLE
   EXPECT_EQ(Load(compressed, w, h), D3DXERR_INVALIDPARAMETER);
-  std::vector<std::uint8_t> badIndex = MakeBmp(7, 3, 8, true, PaletteColour, 5);
+  std::vector<std::uint8_t> badIndex = testsupport::MakeBmp(7, 3, 8, true, PaletteColour, 5);
   badIndex[badIndex.size() - 4] = 9;  // past the 5 palette entries
   EXPECT_EQ(Load(badIndex, w, h), D3DXERR_INVALIDPARAMETER);
   platform::UnregisterBitmapResource(kId);
