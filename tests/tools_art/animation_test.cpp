@@ -14,25 +14,23 @@
 namespace art {
 namespace {
 
-// Rendering is the slow part: each animation is rendered once for all the tests.
-const std::vector<Canvas>& Frames(const std::string& name) {
-  static std::map<std::string, std::vector<Canvas>> cache;
-  auto it = cache.find(name);
-  if (it == cache.end()) it = cache.emplace(name, MakeAnimationFrames(name)).first;
-  return it->second;
-}
-
-const std::vector<std::uint8_t>& Encoded(const std::string& name) {
-  static std::map<std::string, std::vector<std::uint8_t>> cache;
-  auto it = cache.find(name);
-  if (it == cache.end()) {
-    std::vector<std::uint8_t> bytes;
+// Rendering is the slow part: each animation is rendered and encoded once for all the tests.
+struct Rendered {
+  std::vector<Canvas> frames;
+  std::vector<std::uint8_t> encoded;
+};
+const Rendered& Render(const std::string& name) {
+  static std::map<std::string, Rendered> cache;
+  auto [it, made] = cache.try_emplace(name);
+  if (made) {
+    it->second.frames = MakeAnimationFrames(name);
     std::string fault;
-    EXPECT_TRUE(EncodeAnimationFrames(name, Frames(name), &bytes, &fault)) << fault;
-    it = cache.emplace(name, bytes).first;
+    EXPECT_TRUE(EncodeAnimationFrames(name, it->second.frames, &it->second.encoded, &fault)) << fault;
   }
   return it->second;
 }
+const std::vector<Canvas>& Frames(const std::string& name) { return Render(name).frames; }
+const std::vector<std::uint8_t>& Encoded(const std::string& name) { return Render(name).encoded; }
 
 // Frame k of an encoded stream through the demo's decoder and colour table.
 std::vector<std::uint16_t> DecodedFrame(const std::vector<std::uint8_t>& image, int k, int* width, int* height) {
