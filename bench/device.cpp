@@ -1,8 +1,8 @@
-// korvo-bench device: three synthetic frames drawn by the software device, timed for one thread
-// and for all cores. Prints "device FRAME threads=N median_ms=M cpu_ms=C" per frame and thread
-// count. Optional arguments: frames per measurement (default 31); --plain times the plain loops,
-// those of processors without AVX2; --render-scale K and --colour 32 draw the same frames in a
-// high-definition rendering.
+// korvo-bench device: three synthetic frames drawn by the software device, timed for one thread,
+// two and all cores. Prints "device FRAME threads=N median_ms=M cpu_ms=C" per frame and thread
+// count, with "speedup=S" against one thread. Optional arguments: frames per measurement
+// (default 31); --plain times the plain loops, those of processors without AVX2; --render-scale K
+// and --colour 32 draw the same frames in a high-definition rendering.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -143,8 +143,8 @@ double CpuMilliseconds() {
 }
 
 // Median wall time, and the processor time of all threads, per frame. On a shared machine the
-// second shows the work itself.
-void Measure(const char* name, int threads, int repeats, const std::function<void()>& frame) {
+// second shows the work itself. Returns the median wall time.
+double Measure(const char* name, int threads, int repeats, const std::function<void()>& frame, double oneThread) {
   std::vector<double> wall, cpu;
   for (int i = 0; i < repeats; ++i) {
     auto start = std::chrono::steady_clock::now();
@@ -156,8 +156,11 @@ void Measure(const char* name, int threads, int repeats, const std::function<voi
   }
   std::sort(wall.begin(), wall.end());
   std::sort(cpu.begin(), cpu.end());
-  std::printf("device %s threads=%d median_ms=%.2f cpu_ms=%.2f\n", name, threads, wall[wall.size() / 2],
-              cpu[cpu.size() / 2]);
+  const double median = wall[wall.size() / 2];
+  std::printf("device %s threads=%d median_ms=%.2f cpu_ms=%.2f", name, threads, median, cpu[cpu.size() / 2]);
+  if (threads > 1) std::printf(" speedup=%.2f", oneThread / median);
+  std::printf("\n");
+  return median;
 }
 
 int BenchDevice(int argc, char** argv) {
@@ -218,14 +221,20 @@ int BenchDevice(int argc, char** argv) {
   std::vector<Mesh> meshes;
   for (int k = 0; k < 13; ++k) meshes.push_back(Sphere(-180.0f + 30 * k, 40.0f * std::sin(k * 1.0f), 200.0f + 10 * k, 45));
 
-  int cores = std::max(1u, std::thread::hardware_concurrency());
-  for (int threads : {1, cores}) {
+  // One thread, two, and every core, each frame's speed-up against one thread.
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<int> counts = {1};
+  for (int threads : {2, cores}) {
+    if (threads > counts.back() && threads <= cores) counts.push_back(threads);
+  }
+  double ring = 0, tunnel = 0, objects = 0;
+  for (int threads : counts) {
     SetWorkerThreadCount(threads);
-    Measure("ring", threads, repeats, [&] { RingFrame(scene); });
+    const double r = Measure("ring", threads, repeats, [&] { RingFrame(scene); }, ring);
     RingFrame(scene);
-    Measure("tunnel", threads, repeats, [&] { TunnelFrame(scene); });
-    Measure("objects", threads, repeats, [&] { ObjectsFrame(scene, meshes); });
-    if (threads == cores) break;
+    const double t = Measure("tunnel", threads, repeats, [&] { TunnelFrame(scene); }, tunnel);
+    const double o = Measure("objects", threads, repeats, [&] { ObjectsFrame(scene, meshes); }, objects);
+    if (threads == 1) ring = r, tunnel = t, objects = o;
   }
   D3DXUninitialize();
   return 0;
