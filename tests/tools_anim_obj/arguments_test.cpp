@@ -76,10 +76,8 @@ TEST(EncodeArguments, OptionsAreCheckedAndFramesCollected) {
   ASSERT_TRUE(ParseWords({"o.dat", "a.png", "--size", "128x64", "--luma-only", "b", "--for", "data/pullo"}, parse,
                          &fault))
       << fault;
-  EXPECT_EQ(request.out, "o.dat");
-  EXPECT_EQ(request.inputs, (std::vector<std::string>{"a.png", "b"}));
-  EXPECT_EQ(request.settings.frame.height, 64);
-  EXPECT_TRUE(request.settings.frame.lumaOnly);
+  EXPECT_EQ(request.inputs, (std::vector<std::string>{"a.png", "b"})) << "options between the frames";
+  EXPECT_TRUE(request.out == "o.dat" && request.settings.frame.height == 64 && request.settings.frame.lumaOnly);
   EXPECT_EQ(request.forFile, "pullo.dat");
   const std::vector<std::vector<std::string>> refused = {
       {"o.dat", "f.png", "--psnr", "nan"},        {"o.dat", "f.png", "--shift", "8"},
@@ -123,9 +121,7 @@ TEST(ConvertArguments, ScaleAndFitAreFiniteAndExclusive) {
     return ParseConvertArguments(argc, argv, &request, f);
   };
   ASSERT_TRUE(ParseWords({"in.obj", "out.obu", "--rotate", "0,90,0", "--fit", "12", "--ground"}, parse, &fault));
-  EXPECT_EQ(request.rotate[1], 90.0);
-  EXPECT_EQ(request.fitHeight, 12.0);
-  EXPECT_TRUE(request.ground);
+  EXPECT_TRUE(request.rotate[1] == 90.0 && request.fitHeight == 12.0 && request.ground);
   for (const char* scale : {"nan", "inf", "1e39", "2x"}) {
     EXPECT_FALSE(ParseWords({"in.obj", "out.obu", "--scale", scale}, parse, &fault)) << scale;
   }
@@ -153,9 +149,8 @@ TEST(ConvertArguments, RequestsApplyInOrderAndRefuseWhatCannotBeDrawn) {
   ASSERT_TRUE(ApplyConvertRequest(request, &mesh, &fault)) << fault;
   Vector3 low, high;
   ASSERT_TRUE(MeshBounds(mesh, &low, &high));
-  EXPECT_FLOAT_EQ(low.y, 0.0f);
-  EXPECT_FLOAT_EQ(high.y, 10.0f);
-  EXPECT_NEAR(high.z, 10.0f, 1e-4f);  // the old top, 2 units, scaled by 10 / 2
+  EXPECT_TRUE(std::fabs(low.y) < 1e-5f && std::fabs(high.y - 10.0f) < 1e-5f) << "grounded and fitted after the turn";
+  EXPECT_NEAR(high.z, 10.0f, 1e-4f) << "the old top, 2 units, scaled by 10 / 2";
 
   ObjectMesh flat = Tent(1);
   flat.faces.clear();
