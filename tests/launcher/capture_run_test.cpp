@@ -22,10 +22,6 @@
 #include "launcher/options.h"
 #include "platform/midas/song_clock.h"
 #include "platform/win32/clock.h"
-#include "platform/win32/platform_mode.h"
-#include "platform/win32/win32.h"
-#include "shell/shell.h"
-#include "shell/timeline.h"
 #include "tests/support/demo_run.h"
 
 namespace {
