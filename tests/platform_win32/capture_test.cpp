@@ -3,13 +3,8 @@
 // can be checked, and ffmpeg is a stand-in script that reads, dies or is killed.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -239,10 +234,8 @@ TEST(VideoCapture, AStuckFfmpegIsGivenUpAfterAStopSignal) {
     const bool finished = capture.Run();
     _exit(!finished && !fs::exists(folder / "out.mp4") ? 0 : 1);
   }
-  int status = -1;
-  waitpid(child, &status, 0);
+  EXPECT_EQ(testsupport::ExitStatus(child), 0);
   ::unsetenv("KORVO_FFMPEG");
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
