@@ -36,7 +36,7 @@ bool SelectCodecKernels([[maybe_unused]] bool wide) {
     kernels.interleavePixels = InterleavePixelsAvx512;
     kernels.mapPixels = MapPixelsAvx512;
   }
-  if (wide && ProcessorHasAvx512Gathers()) {
+  if (wide && ProcessorHasAvx512Bw()) {
     any = true;
     kernels.convertRow = ConvertRowAvx512;
   }

@@ -21,7 +21,7 @@ struct CodecKernels {
   // Luma, Cr and Cb planes into 4-byte pixels, byte 3 kept; pixels done.
   int (*interleavePixels)(const std::uint8_t* luma, const std::uint8_t* cr, const std::uint8_t* cb,
                           int pixels, std::uint8_t* picture);
-  // One row of 4-byte pixels into R5G6B5 through ColourTable; pixels done.
+  // One row of 4-byte pixels into the R5G6B5 values ColourTable holds for them; pixels done.
   int (*convertRow)(const std::uint8_t* source, std::uint16_t* row, int width);
   // Bytes 0..2 of count 4-byte pixels through maps[0..2] (nullptr: byte kept); pixels done.
   long (*mapPixels)(const std::uint8_t* const maps[3], std::uint8_t* pixel, long count);
@@ -37,7 +37,7 @@ bool SelectCodecKernels(bool wide);
 #if KORVO_X86_KERNELS
 // x86-64 builds only: the AVX-512 kernels (*_avx512.cpp), compiled with target attributes, and
 // what each needs of the processor.
-bool ProcessorHasAvx512Gathers();    // AVX-512 F and BW: convertRow
+bool ProcessorHasAvx512Bw();         // AVX-512 F and BW: convertRow
 bool ProcessorHasAvx512Permutes();   // AVX-512 BW and VBMI: the others
 extern int (*const InterpolateRowAvx512[5])(const std::uint8_t*, int, int, int, std::uint8_t*);
 extern int (*const InterpolateColumnsAvx512[2])(const std::uint8_t*, const std::uint8_t*, int, int,

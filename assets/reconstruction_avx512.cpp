@@ -73,7 +73,7 @@ __attribute__((target("avx512bw,avx512vbmi"))) int InterpolateColumns(
 
 }  // namespace
 
-bool ProcessorHasAvx512Gathers() {
+bool ProcessorHasAvx512Bw() {
   __builtin_cpu_init();  // may run before the compiler's own start-up check
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
 }

@@ -1,4 +1,5 @@
 // Colour table entries, the conversion's index arithmetic, and the post-process maps and walks.
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -69,6 +70,17 @@ TEST_F(DecoderTest, ConversionMatchesPlainTableReadsOnRandomPixels) {
       }
       ConvertPicture(picture.data(), out.data(), pitch, width, height);
       ASSERT_EQ(out, expected) << width << " x " << height;
+    }
+    // Every (Y, Cr6, Cb6): a row of the 4096 chroma pairs per luma value.
+    std::vector<std::uint16_t> row(4096);
+    for (int y = 0; y < 256; ++y) {
+      for (int c = 0; c < 4096; ++c) {
+        picture[4 * c] = static_cast<std::uint8_t>(y);
+        picture[4 * c + 1] = static_cast<std::uint8_t>(c >> 6);
+        picture[4 * c + 2] = static_cast<std::uint8_t>(c & 63);
+      }
+      ConvertPicture(picture.data(), row.data(), 8192, 4096, 1);
+      ASSERT_TRUE(std::equal(row.begin(), row.end(), ColourTable + 4096 * y)) << "luma " << y;
     }
   });
 }
