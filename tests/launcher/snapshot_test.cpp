@@ -93,27 +93,24 @@ class SnapshotTest : public testing::Test {
  protected:
   // One whole run for the suite; each test works on its own copy of the cache it wrote.
   static void SetUpTestSuite() {
-    suiteCache_ = new std::string(std::getenv("XDG_CACHE_HOME"));
-    wholeCache_ = new fs::path(testsupport::FreshFolder("korvo-snapshot"));
-    setenv("XDG_CACHE_HOME", wholeCache_->c_str(), 1);
-    whole_ = new std::vector<Reached>(WholeRun({AtPosition(0), AtPosition(FirstEntryEnd), AtTick(5000),
-                                                AtPosition(EntryStart), AtPosition(BetweenSnapshots)}));
+    suiteCache_ = std::getenv("XDG_CACHE_HOME");
+    wholeCache_ = testsupport::FreshFolder("korvo-snapshot");
+    setenv("XDG_CACHE_HOME", wholeCache_.c_str(), 1);
+    whole_ = WholeRun({AtPosition(0), AtPosition(FirstEntryEnd), AtTick(5000), AtPosition(EntryStart),
+                       AtPosition(BetweenSnapshots)});
   }
   static void TearDownTestSuite() {
     std::error_code ignored;
-    fs::remove_all(*wholeCache_, ignored);
-    setenv("XDG_CACHE_HOME", suiteCache_->c_str(), 1);
-    delete suiteCache_;
-    delete wholeCache_;
-    delete whole_;
+    fs::remove_all(wholeCache_, ignored);
+    setenv("XDG_CACHE_HOME", suiteCache_.c_str(), 1);
   }
   void SetUp() override {
     cache_ = testsupport::FreshFolder("korvo-snapshot");
-    fs::copy(*wholeCache_, cache_, fs::copy_options::recursive);
+    fs::copy(wholeCache_, cache_, fs::copy_options::recursive);
     setenv("XDG_CACHE_HOME", cache_.c_str(), 1);
   }
   void TearDown() override {
-    setenv("XDG_CACHE_HOME", wholeCache_->c_str(), 1);
+    setenv("XDG_CACHE_HOME", wholeCache_.c_str(), 1);
     std::error_code ignored;
     fs::remove_all(cache_, ignored);
   }
@@ -186,28 +183,23 @@ class SnapshotTest : public testing::Test {
     return files;
   }
 
-  static std::string* suiteCache_;
-  static fs::path* wholeCache_;
-  static std::vector<Reached>* whole_;
+  static inline std::string suiteCache_;
+  static inline fs::path wholeCache_;
+  static inline std::vector<Reached> whole_;
   fs::path cache_;
 };
 
-std::string* SnapshotTest::suiteCache_ = nullptr;
-fs::path* SnapshotTest::wholeCache_ = nullptr;
-std::vector<Reached>* SnapshotTest::whole_ = nullptr;
-
+// The build key at byte 16 of a snapshot file's header.
 std::uint64_t KeyOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  char header[24] = {};
-  in.read(header, sizeof header);
+  const std::string bytes = testsupport::ReadAll(file);
   std::uint64_t key = 0;
-  std::memcpy(&key, header + 16, sizeof key);
+  if (bytes.size() >= 24) std::memcpy(&key, bytes.data() + 16, sizeof key);
   return key;
 }
 
 TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
-  ASSERT_EQ(whole_->size(), std::size_t{WholeRecords});
-  const std::vector<Reached> whole = {(*whole_)[EntryTwo], (*whole_)[Between]};
+  ASSERT_EQ(whole_.size(), std::size_t{WholeRecords});
+  const std::vector<Reached> whole = {whole_[EntryTwo], whole_[Between]};
   ASSERT_FALSE(fs::is_empty(Folder()));
   EXPECT_EQ(whole[0].entry, 2) << "the first position is where entry 2 begins";
 
@@ -223,8 +215,8 @@ TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
 }
 
 TEST_F(SnapshotTest, DamagedCutAndForeignSnapshotsArePassedOver) {
-  ASSERT_EQ(whole_->size(), std::size_t{WholeRecords});
-  const Reached& whole = (*whole_)[Between];
+  ASSERT_EQ(whole_.size(), std::size_t{WholeRecords});
+  const Reached& whole = whole_[Between];
   const std::uint64_t key = KeyOf(Folder() / "0000000.snap");
   const std::vector<fs::path> files = SnapshotsBefore(BetweenSnapshots, key);
   ASSERT_GE(files.size(), 4u);
@@ -274,7 +266,7 @@ TEST_F(SnapshotTest, ViewerJumpsLandWhereTheWholeRunWas) {
     });
   });
   ASSERT_EQ(jumped.size(), 4u);
-  const std::vector<Reached>& whole = *whole_;
+  const std::vector<Reached>& whole = whole_;
   EXPECT_EQ(jumped, (std::vector<Reached>{whole[FirstFrame], whole[EntryOne], whole[FirstFrame], whole[FiveSeconds]}));
 }
 
