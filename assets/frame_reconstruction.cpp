@@ -23,38 +23,6 @@ std::uint8_t RunSample(int a, int b, int shift, int k) {
   return static_cast<std::uint8_t>(a + ((k * (b - a)) >> shift));
 }
 
-// Horizontal pass of a grid of (W / 2^Shift + 1) x rows samples into scratch rows of W bytes;
-// scale 4 turns quarter luma values into luma. The block width is a constant of each instance,
-// so that the run of every block unrolls.
-template <int Shift>
-void InterpolateGridRows(const std::uint8_t* grid, int width, int rows, int scale,
-                         std::uint8_t* scratch) {
-  constexpr int BlockWidth = 1 << Shift;
-  const int columns = width / BlockWidth;
-  const auto wideRow = ActiveCodecKernels.interpolateRow[Shift];
-  for (int j = 0; j < rows; ++j) {
-    const std::uint8_t* row = grid + j * (columns + 1);
-    const auto* samples = reinterpret_cast<const std::int8_t*>(row);
-    std::uint8_t* out = scratch + j * width;
-    const int done = wideRow(row, width, columns, scale, out);
-    for (int i = done >> Shift; i < columns; ++i) {
-      const int a = scale * samples[i], b = scale * samples[i + 1];
-      for (int k = 0; k < BlockWidth; ++k) out[i * BlockWidth + k] = RunSample(a, b, Shift, k);
-    }
-  }
-}
-
-void InterpolateGridRows(const std::uint8_t* grid, int width, int blockWidth, int rows, int scale,
-                         std::uint8_t* scratch) {
-  switch (BlockShift(blockWidth)) {
-    case 0: return InterpolateGridRows<0>(grid, width, rows, scale, scratch);
-    case 1: return InterpolateGridRows<1>(grid, width, rows, scale, scratch);
-    case 2: return InterpolateGridRows<2>(grid, width, rows, scale, scratch);
-    case 3: return InterpolateGridRows<3>(grid, width, rows, scale, scratch);
-    default: return InterpolateGridRows<4>(grid, width, rows, scale, scratch);
-  }
-}
-
 // Eight pixels at a time through the compiler's portable vector types (SSE2 on x86-64, NEON on
 // aarch64).
 using Bytes8 = std::uint8_t __attribute__((vector_size(8)));
@@ -78,6 +46,80 @@ Vector Load(const void* bytes) {
 template <typename Vector>
 void Store(void* bytes, Vector v) {
   std::memcpy(bytes, &v, sizeof v);
+}
+
+// Byte j of x and of y to bytes 2j and 2j + 1 of z, Length bytes of each.
+template <int Length>
+void Zip(const std::uint8_t* x, const std::uint8_t* y, std::uint8_t* z) {
+  if constexpr (Length == 8) {
+    Store(z, __builtin_shufflevector(Load<Bytes8>(x), Load<Bytes8>(y), 0, 8, 1, 9, 2, 10, 3, 11, 4,
+                                     12, 5, 13, 6, 14, 7, 15));
+  } else {
+    for (int q = 0; q < Length; q += 16) {
+      const Bytes16 a = Load<Bytes16>(x + q), b = Load<Bytes16>(y + q);
+      Store(z + 2 * q, __builtin_shufflevector(a, b, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6,
+                                               22, 7, 23));
+      Store(z + 2 * q + 16, __builtin_shufflevector(a, b, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13,
+                                                    29, 14, 30, 15, 31));
+    }
+  }
+}
+
+// Eight runs of Count samples each, given as Count vectors (runs[k * stride] holds sample k of
+// every run), written run after run: the even samples interleaved, the odd ones interleaved, and
+// the two zipped.
+template <int Count>
+void Interleave(const Bytes8* runs, int stride, std::uint8_t* out) {
+  if constexpr (Count == 1) {
+    Store(out, runs[0]);
+  } else {
+    std::uint8_t even[4 * Count], odd[4 * Count];
+    Interleave<Count / 2>(runs, 2 * stride, even);
+    Interleave<Count / 2>(runs + stride, 2 * stride, odd);
+    Zip<4 * Count>(even, odd, out);
+  }
+}
+
+// Horizontal pass of a grid of (W / 2^Shift + 1) x rows samples into scratch rows of W bytes;
+// scale 4 turns quarter luma values into luma. The block width is a constant of each instance,
+// so that the run of every block unrolls; eight blocks at a time, their runs computed as vectors of
+// one sample of each and interleaved.
+template <int Shift>
+void InterpolateGridRows(const std::uint8_t* grid, int width, int rows, int scale,
+                         std::uint8_t* scratch) {
+  constexpr int BlockWidth = 1 << Shift;
+  const int columns = width / BlockWidth;
+  const auto wideRow = ActiveCodecKernels.interpolateRow[Shift];
+  for (int j = 0; j < rows; ++j) {
+    const std::uint8_t* row = grid + j * (columns + 1);
+    const auto* samples = reinterpret_cast<const std::int8_t*>(row);
+    std::uint8_t* out = scratch + j * width;
+    int i = wideRow(row, width, columns, scale, out) >> Shift;
+    for (; i + 8 <= columns; i += 8) {
+      const Shorts8 a = __builtin_convertvector(Load<SignedBytes8>(row + i), Shorts8) * Splat(scale);
+      const Shorts8 b = __builtin_convertvector(Load<SignedBytes8>(row + i + 1), Shorts8) * Splat(scale);
+      Bytes8 runs[BlockWidth];  // sample k of the eight runs
+      for (int k = 0; k < BlockWidth; ++k) {
+        runs[k] = __builtin_convertvector(a + ((Splat(k) * (b - a)) >> Shift), Bytes8);
+      }
+      Interleave<BlockWidth>(runs, 1, out + i * BlockWidth);
+    }
+    for (; i < columns; ++i) {
+      const int a = scale * samples[i], b = scale * samples[i + 1];
+      for (int k = 0; k < BlockWidth; ++k) out[i * BlockWidth + k] = RunSample(a, b, Shift, k);
+    }
+  }
+}
+
+void InterpolateGridRows(const std::uint8_t* grid, int width, int blockWidth, int rows, int scale,
+                         std::uint8_t* scratch) {
+  switch (BlockShift(blockWidth)) {
+    case 0: return InterpolateGridRows<0>(grid, width, rows, scale, scratch);
+    case 1: return InterpolateGridRows<1>(grid, width, rows, scale, scratch);
+    case 2: return InterpolateGridRows<2>(grid, width, rows, scale, scratch);
+    case 3: return InterpolateGridRows<3>(grid, width, rows, scale, scratch);
+    default: return InterpolateGridRows<4>(grid, width, rows, scale, scratch);
+  }
 }
 
 // Vertical pass: between scratch rows j and j + 1, blockHeight rows of W pixels into the plane.

@@ -206,7 +206,8 @@ Bytes RandomRecord(std::mt19937& random) {
   const bool lumaOnly = random() % 4 == 0, raw = random() % 5 == 0;
   const int bw = raw ? 0 : pick(), bh = raw ? 0 : pick(), cw = pick(), ch = pick();
   const int unitW = std::max({bw, lumaOnly ? 1 : cw, 1}), unitH = std::max({bh, lumaOnly ? 1 : ch, 1});
-  const int w = unitW * (1 + random() % (48 / unitW + 1)), h = unitH * (1 + random() % (40 / unitH + 1));
+  // Up to 11 blocks of 16 across, so that every block width fills the eight-block vector steps.
+  const int w = unitW * (1 + random() % (176 / unitW)), h = unitH * (1 + random() % (40 / unitH + 1));
   Bytes record = {static_cast<std::uint8_t>(w), 0, static_cast<std::uint8_t>(h), 0,
                   static_cast<std::uint8_t>(bw), static_cast<std::uint8_t>(bh),
                   static_cast<std::uint8_t>(cw), static_cast<std::uint8_t>(ch),
