@@ -136,6 +136,21 @@ void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int 
     const std::uint8_t* bottom = top + width;
     std::uint8_t* rows = plane + j * blockHeight * width;
     int x = wideColumns(top, bottom, width, blockHeight, shift, vertical, rows);
+    for (; x + 16 <= width; x += 16) {  // two halves of eight: one 16-byte store per row
+      const Shorts8 a0 = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
+      const Shorts8 a1 = __builtin_convertvector(Load<Samples8>(top + x + 8), Shorts8);
+      const Shorts8 step0 = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8) - a0
+                                     : Shorts8{};
+      const Shorts8 step1 = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x + 8), Shorts8) - a1
+                                     : Shorts8{};
+      Shorts8 accumulator0 = a0 * Splat(1 << shift), accumulator1 = a1 * Splat(1 << shift);
+      for (int k = 0; k < blockHeight; ++k, accumulator0 += step0, accumulator1 += step1) {
+        Store(rows + k * width + x,
+              __builtin_shufflevector(__builtin_convertvector(accumulator0 >> shift, Bytes8),
+                                      __builtin_convertvector(accumulator1 >> shift, Bytes8), 0, 1,
+                                      2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+      }
+    }
     for (; x + 8 <= width; x += 8) {
       const Shorts8 a = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
       const Shorts8 step = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8) - a
