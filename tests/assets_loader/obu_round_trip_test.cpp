@@ -95,7 +95,7 @@ TEST_F(RoundTripTest, WriterRefusesMeshesOutsideTheFormat) {
   EXPECT_EQ(error, "60001 vertices, at most 60000");
 }
 
-TEST(WavefrontTest, CornersBecomeVerticesAndPolygonsBecomeFans) {
+TEST(WavefrontTest, CornersBecomeVerticesPolygonsBecomeFansGivenNormalsAreKeptAndBadLinesNamed) {
   const char* text =
       "# a quad with a seam\n"
       "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
@@ -113,11 +113,7 @@ TEST(WavefrontTest, CornersBecomeVerticesAndPolygonsBecomeFans) {
   // No normals in the file: computed, the seam's two copies of position 1 agree.
   EXPECT_EQ(mesh.normals[0].z, 1.0f);
   EXPECT_EQ(std::memcmp(&mesh.normals[0], &mesh.normals[4], 12), 0);
-}
-
-TEST(WavefrontTest, GivenNormalsAreKeptAndBadLinesNamed) {
-  ObjectMesh mesh;
-  std::string error;
+  mesh = {};  // given normals are kept
   ASSERT_TRUE(ParseWavefront("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 -1\nf 1//1 2//1 3//1\n", &mesh, &error));
   EXPECT_TRUE(mesh.texCoords.empty());
   EXPECT_EQ(mesh.normals[2].z, -1.0f);

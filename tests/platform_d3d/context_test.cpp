@@ -24,11 +24,17 @@ std::string ErrorString(HRESULT result, DWORD size) {
   return buffer;
 }
 
-TEST(Context, FailsBeforeInitialisation) {
+TEST(Context, FailsBeforeInitialisationAndErrorTextsFitTheBuffer) {
   D3DXUninitialize();
   ID3DXContext* context = reinterpret_cast<ID3DXContext*>(1);
   EXPECT_EQ(CreateContext(&context), D3DXERR_NOTINITIALIZED);
   EXPECT_EQ(context, nullptr);
+  EXPECT_EQ(ErrorString(D3DXERR_INVALIDPARAMETER, 40), "Invalid parameter");
+  EXPECT_EQ(ErrorString(D3DXERR_INVALIDPARAMETER, 5), "Inva");
+  EXPECT_EQ(ErrorString(D3DXERR_INVALIDPARAMETER, 1), "");
+  EXPECT_FALSE(ErrorString(static_cast<HRESULT>(0x80001234), 40).empty());
+  char buffer[4];
+  EXPECT_TRUE(D3DXGetErrorString(S_OK, 0, buffer) < 0 && D3DXGetErrorString(S_OK, 4, nullptr) < 0) << "no room";
 }
 
 TEST(Context, WindowedPresenterShowsFramesOnADisplay) {
@@ -50,27 +56,14 @@ TEST(Context, WindowedPresenterShowsFramesOnADisplay) {
   D3DXUninitialize();
 }
 
-TEST(Context, ErrorTextsFitTheBuffer) {
-  EXPECT_EQ(ErrorString(D3DXERR_INVALIDPARAMETER, 40), "Invalid parameter");
-  EXPECT_EQ(ErrorString(D3DXERR_INVALIDPARAMETER, 5), "Inva");
-  EXPECT_EQ(ErrorString(D3DXERR_INVALIDPARAMETER, 1), "");
-  EXPECT_FALSE(ErrorString(static_cast<HRESULT>(0x80001234), 40).empty());
-  char buffer[4];
-  EXPECT_LT(D3DXGetErrorString(S_OK, 0, buffer), 0);
-  EXPECT_LT(D3DXGetErrorString(S_OK, 4, nullptr), 0);
-}
-
 using ContextTest = DeviceTest;
 
-TEST_F(ContextTest, ClearResetsColourAndDepth) {
+TEST_F(ContextTest, ClearResetsColourAndDepthAndHeadlessUpdateFrameDeliversTheFrameAndAdvancesTheClock) {
   device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
   DrawRect(0, 0, 10, 10, 0xFFFFFF, 0, 0, 0, 1, 1, 0.25f);
   ASSERT_EQ(context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER), S_OK);
   EXPECT_EQ(Pixel(5, 5), 0);
   EXPECT_EQ(Depth(5, 5), 0xFFFF);
-}
-
-TEST_F(ContextTest, HeadlessUpdateFrameDeliversTheFrameAndAdvancesTheClock) {
   std::vector<std::uint16_t> delivered;
   platform::SetFrameSink([&](const std::uint16_t* pixels) { delivered.assign(pixels, pixels + 640 * 480); });
   platform::UseVirtualClock(30);

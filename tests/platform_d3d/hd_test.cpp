@@ -82,7 +82,7 @@ TEST_F(Rendering, FrameCopiesHoldScaleTimesTheTexelsAndUploadsTheirOwn) {
   EXPECT_EQ(t.widened()[255 * 256 + 255], WidenRgb565(0x1234));
 }
 
-TEST_F(Rendering, TrueColourBlendsWithoutTruncationAndSaturates) {
+TEST_F(Rendering, TrueColourBlendsWithoutTruncationSaturatesAndKeysByTheSixteenBitValue) {
   Use(1, 32);
   Additive(true);
   // Grey 7 ten times: every step counts, where R5G6B5 loses red and blue entirely.
@@ -102,9 +102,6 @@ TEST_F(Rendering, TrueColourBlendsWithoutTruncationAndSaturates) {
   device->SetTexture(0, CopyOfFrame(1, 1, &corner));
   DrawRect(5, 5, 6, 6, 0xFFFFFF);
   EXPECT_EQ(Colour(5, 5), 0x030507u);
-}
-
-TEST_F(Rendering, TrueColourKeysCompareTheSixteenBitValue) {
   Use(1, 32);
   Frame().widened()[0] = 0x070707;  // 0x0020 in 16 bits, keyed
   Frame().widened()[1] = 0x080808;  // 0x0841, drawn

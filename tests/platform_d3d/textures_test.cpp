@@ -45,7 +45,7 @@ class BitmapTexture : public DeviceTest {
   IDirectDrawSurface7* texture = nullptr;
 };
 
-TEST_F(BitmapTexture, TwentyFourBitBottomUpAndTopDownKeepTheirSizeAndCorners) {
+TEST_F(BitmapTexture, TwentyFourBitEitherWayUpAndEightBitWithPaletteAndPaddedRows) {
   for (bool bottomUp : {true, false}) {
     DWORD w, h;
     ASSERT_EQ(Load(testsupport::MakeBmp(6, 5, 24, bottomUp, Corners), w, h), S_OK);
@@ -54,10 +54,7 @@ TEST_F(BitmapTexture, TwentyFourBitBottomUpAndTopDownKeepTheirSizeAndCorners) {
               std::vector<std::uint16_t>({Rgb565(255, 0, 0), Rgb565(0, 255, 0), Rgb565(0, 0, 255), 0xFFFF}))
         << "corners, bottom-up " << bottomUp;
   }
-}
-
-TEST_F(BitmapTexture, EightBitWithPaletteAndPaddedRows) {
-  DWORD w, h;
+  DWORD w, h;  // 8 bits with a palette, rows padded to 4 bytes
   ASSERT_EQ(Load(testsupport::MakeBmp(7, 3, 8, true, PaletteColour, 5), w, h), S_OK);
   EXPECT_TRUE(w == 7 && h == 3);
   for (int y = 0; y < 3; ++y)

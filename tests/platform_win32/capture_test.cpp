@@ -118,11 +118,8 @@ TEST(FrameCapture, PicturesListAndSoundCoverExactlyTheWrittenFrames) {
     const std::uint64_t start = static_cast<std::uint64_t>(c.from) * 48000 / c.fps;
     const std::uint64_t end = static_cast<std::uint64_t>(c.to + 1) * 48000 / c.fps;
     EXPECT_EQ(wav.size() - 44, (end - start) * 4) << c.fps;
-    std::int16_t firstSample = 0, lastSample = 0;
-    std::memcpy(&firstSample, wav.data() + 44, 2);
-    std::memcpy(&lastSample, wav.data() + wav.size() - 2, 2);
-    EXPECT_EQ(firstSample, static_cast<std::int16_t>(start));
-    EXPECT_EQ(lastSample, static_cast<std::int16_t>(end - 1));
+    const auto sample = [&](std::size_t at) { std::int16_t v = 0; return std::memcpy(&v, wav.data() + at, 2), v; };
+    EXPECT_TRUE(sample(44) == std::int16_t(start) && sample(wav.size() - 2) == std::int16_t(end - 1));
   }
 }
 

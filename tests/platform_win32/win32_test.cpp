@@ -59,7 +59,7 @@ TEST_F(MessageQueue, PeekLeavesGetTakesDispatchReachesTheProcedureQuitEnds) {
   EXPECT_EQ(msg.wParam, 7u);
 }
 
-TEST(VirtualClock, ExactMillisecondsPerFrameWithoutDrift) {
+TEST(Clocks, VirtualExactPerFrameRealStandsStillWhilePausedAndGoesOnWhereItStood) {
   for (int fps : {7, 15, 30, 60}) {
     platform::UseVirtualClock(fps);
     for (int frame = 1; frame <= 36000; ++frame) {
@@ -75,9 +75,7 @@ TEST(VirtualClock, ExactMillisecondsPerFrameWithoutDrift) {
   EXPECT_EQ(GetTickCount(), 1234u) << "a clock set by hand stays where it was set";
   platform::UseRealClock();
   EXPECT_FALSE(platform::VirtualClockActive());
-}
-
-TEST(RealClock, StandsStillWhilePausedStepsByHandAndGoesOnWhereItStood) {
+  // The real clock: stands still while paused, steps by hand, goes on where it stood.
   platform::UseRealClockFrom(5000);
   platform::PauseClock(true);
   const DWORD held = GetTickCount();

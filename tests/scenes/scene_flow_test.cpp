@@ -138,7 +138,7 @@ TEST_F(EarlySceneTest, TunnelFadeKeepsTheLastStillAndTurnsTheRingsWithTheClockOn
 
 using LateSceneTest = SceneTest;
 
-TEST_F(LateSceneTest, CylinderLightsFromLastFramesCameraAndCopiesObjectsButNotTrails) {
+TEST_F(LateSceneTest, CylinderLightsFromLastFramesCameraCopiesObjectsNotTrailsAndFreezesOnlyTheSwayAt256) {
   ViewOffset = {7.0f, -30.0f, 3.0f};  // as the previous frame left it
   RunFrame(CylinderSceneTrail, 1.0f);
   EXPECT_TRUE(Lights[0].position.y == 30.0f && Lights[0].position.z == -7.0f && Lights[1].position.y == 30.0f)
@@ -151,9 +151,7 @@ TEST_F(LateSceneTest, CylinderLightsFromLastFramesCameraAndCopiesObjectsButNotTr
   ASSERT_EQ(Copies().size(), 1u);
   EXPECT_TRUE(Copies()[0] > objects.back() && Copies()[0] < quads[1]);
   EXPECT_TRUE(ForceEnvMap == 0 && NormalScale == 1.0f);
-}
-
-TEST_F(LateSceneTest, PhaseClockStopsAt256AndOnlyTheSidewaysSwayFreezes) {
+  SetUp();  // the phase clock stops at 256 and only the sideways sway freezes
   PhaseClock = 255.0f;
   RunFrame(CylinderSceneTrail, 0.0f);
   EXPECT_EQ(PhaseClock, 255.0f);
@@ -165,16 +163,14 @@ TEST_F(LateSceneTest, PhaseClockStopsAt256AndOnlyTheSidewaysSwayFreezes) {
   EXPECT_TRUE(ViewOffset.x == sway.x && ViewOffset.z == sway.z && ViewOffset.y != sway.y) << "only the sway freezes";
 }
 
-TEST_F(LateSceneTest, CylinderFrameDecodesKoneFrameTwoOnlyOnItsFirstFrame) {
+TEST_F(LateSceneTest, CylinderFrameDecodesKoneFrameTwoOnceAndInsetVariantsStartEnvironmentMappedForOneFrame) {
   RunFrame(CylinderSceneFrame, 1.0f);
   EXPECT_EQ(LastUploaded(), Frame(Kone, 2));
   for (int frame = 1; frame < 3; ++frame) {
     RunFrame(CylinderSceneFrame, 1.0f);
     EXPECT_TRUE(Uploads().empty()) << frame;
   }
-}
-
-TEST_F(LateSceneTest, InsetVariantsAfterSpikeScenesStartEnvironmentMappedForOneFrame) {
+  SetUp();
   for (void (*scene)() : {CylinderSceneInsetHalf, CylinderSceneInsetFull}) {
     ForceEnvMap = 1;  // as entries 18 and 19 leave it
     RunFrame(scene, 1.0f);

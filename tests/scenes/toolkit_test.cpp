@@ -242,7 +242,7 @@ TEST_F(ObjectTest, TextureCoordinatesStoredOrFromTurnedNormals) {
   EXPECT_TRUE(v[0].tu == 0.6f && v[1].tv == 1.0f) << "no stored pairs: from the normals";
 }
 
-TEST_F(ObjectTest, OddFaceCountShiftsTheLaterBlocksAndSharesTheLastIndex) {
+TEST_F(ObjectTest, OddFaceCountsShiftTheLaterBlocksEmptyObjectsDrawOversizedOnesAreRefused) {
   // u of vertex 0 has the bit pattern 0x3F800001: its low half, 1, is the last face index.
   float u0;
   const std::uint32_t bits = 0x3F800001;
@@ -258,15 +258,12 @@ TEST_F(ObjectTest, OddFaceCountShiftsTheLaterBlocksAndSharesTheLastIndex) {
   ForceEnvMap = 1;  // normals come from after the face records
   const auto n = Draw(image).at(0).lVertices;
   EXPECT_TRUE(n[0].tu == 1.0f && n[1].tv == 1.0f && n[2].tu == 0.0f) << "normals after the shifted records";
-}
-
-TEST_F(ObjectTest, EmptyObjectStillDrawsAndAnOversizedOneIsRefused) {
-  auto draws = Draw(MakeImage({}, {}, false));
-  ASSERT_EQ(draws.size(), 1u);
+  const auto draws = Draw(MakeImage({}, {}, false));
+  ASSERT_EQ(draws.size(), 1u) << "an empty object still draws";
   EXPECT_TRUE(draws[0].lVertices.empty() && draws[0].indices.empty());
   std::vector<std::uint8_t> oversized(12, 0);
-  const std::int32_t n = ObjectVertexCapacity + 1;
-  std::memcpy(oversized.data(), &n, 4);
+  const std::int32_t tooMany = ObjectVertexCapacity + 1;
+  std::memcpy(oversized.data(), &tooMany, 4);
   EXPECT_TRUE(Draw(oversized).empty());
 }
 

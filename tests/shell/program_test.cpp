@@ -145,15 +145,14 @@ TEST_F(Program, GraphicsFailureShowsThePlatformTextThenItsOwn) {
   EXPECT_EQ(frames_, 0);
 }
 
-TEST_F(Program, MissingDataFileShowsItsPathThenInitError) {
+TEST_F(Program, MissingDataFileShowsItsPathThenInitErrorAndAMissingSongTheSoundLibrarysText) {
   platform::Mode().dataFolder = testsupport::FreshFolder("korvo-program").string();
   EXPECT_EQ(Run(), 1);
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[0], Box("File not found!", "data\\talo1.obu"));
   EXPECT_EQ(boxes_[1], Box("Init error.", "Korvo and Pelta"));
-}
-
-TEST_F(Program, MissingSongShowsTheSoundLibrarysText) {
+  SetUp();
+  boxes_.clear();
   // The data folder without the song.
   const std::filesystem::path folder = testsupport::FreshFolder("korvo-program");
   std::filesystem::create_directory_symlink(std::filesystem::path(KORVO_BUILD_DIR) / "data",

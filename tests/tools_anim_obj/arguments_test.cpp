@@ -89,7 +89,7 @@ TEST(EncodeArguments, OptionsAreCheckedAndFramesCollected) {
 }
 
 // A tall frame's pixel count wrapped to 0 in int and passed the decoder's limits.
-TEST(EncodeArguments, FrameSettingsRefuseSizesWhoseProductOverflows) {
+TEST(EncodeArguments, FrameSettingsRefuseOverflowingSizesAndSceneUseWarnsOfSizeAndTooFewFrames) {
   anim::FrameSettings settings;
   settings.width = 256;
   settings.height = 16777216;
@@ -98,9 +98,7 @@ TEST(EncodeArguments, FrameSettingsRefuseSizesWhoseProductOverflows) {
   EXPECT_NE(anim::CheckFrameSettings(settings), "");
   settings.height = 256;
   EXPECT_EQ(anim::CheckFrameSettings(settings), "");
-}
-
-TEST(EncodeArguments, SceneUseWarnsOfSizeAndTooFewFrames) {
+  // A scene use warns of the wrong size and of too few frames.
   const anim::SceneUse* kone = anim::FindSceneUse("kone");
   ASSERT_NE(kone, nullptr);
   EXPECT_EQ(anim::FindSceneUse("/x/data/kone.dat"), kone);

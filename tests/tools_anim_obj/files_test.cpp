@@ -27,7 +27,7 @@ class ToolFiles : public ::testing::Test {
   std::filesystem::path folder = testsupport::FreshFolder("korvo-tools");
 };
 
-TEST_F(ToolFiles, SpecialFilesAndLimitsAreRefusedBeforeReading) {
+TEST_F(ToolFiles, SpecialFilesAndLimitsAreRefusedAndFailedWritesKeepWhatWasThere) {
   ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
   std::vector<std::uint8_t> bytes;
   std::string fault;
@@ -44,11 +44,7 @@ TEST_F(ToolFiles, SpecialFilesAndLimitsAreRefusedBeforeReading) {
   EXPECT_NE(fault.find("larger than"), std::string::npos) << fault;
   ASSERT_TRUE(tools::ReadFileBytes(Path("ten"), &bytes, &fault, 10)) << fault;
   EXPECT_EQ(bytes, std::vector<std::uint8_t>(10, 7));
-}
-
-// A failed write takes away only a file it created itself.
-TEST_F(ToolFiles, FailedWritesKeepWhatWasThere) {
-  std::string fault;
+  // A failed write takes away only a file it created itself.
   EXPECT_FALSE(tools::WriteFileBytes("/dev/full", {1, 2, 3}, &fault));
   EXPECT_NE(fault.find("/dev/full: cannot be written"), std::string::npos) << fault;
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));

@@ -57,7 +57,7 @@ TEST(Objects, TowersFitSideBySideAndTheCameraFitsInsideTheDomedOne) {
   EXPECT_GT(wallRadius, 20.0f);
 }
 
-TEST(Objects, TheTubeSurroundsTheSpikeColumnAndFacesItsAxis) {
+TEST(Objects, TheTubeSurroundsTheSpikeColumnWhoseSpikesRadiateWithOutwardNormals) {
   ObjectMesh mesh = MakeObjectMesh("cyl");
   Bounds b = BoundsOf(mesh);
   // Drawn scaled (0.9, 1.9, 0.9) around spikes from y -400 to 500, 40 off the axis, 12 wide.
@@ -76,15 +76,12 @@ TEST(Objects, TheTubeSurroundsTheSpikeColumnAndFacesItsAxis) {
     highU = std::max(highU, t.u);
   }
   EXPECT_FLOAT_EQ(highU - lowU, 1.0f);
-}
-
-TEST(Objects, SpikesRadiateFromTheCentreWithOutwardNormals) {
-  ObjectMesh mesh = MakeObjectMesh("piikki");
-  EXPECT_NEAR(BoundsOf(mesh).maxRadius, 62.0f, 1.0f);
+  const ObjectMesh spikes = MakeObjectMesh("piikki");
+  EXPECT_NEAR(BoundsOf(spikes).maxRadius, 62.0f, 1.0f);
   int outward = 0, counted = 0;
-  for (size_t i = 0; i < mesh.positions.size(); ++i) {
-    const Vector3& p = mesh.positions[i];
-    const Vector3& n = mesh.normals[i];
+  for (size_t i = 0; i < spikes.positions.size(); ++i) {
+    const Vector3& p = spikes.positions[i];
+    const Vector3& n = spikes.normals[i];
     if (p.x * p.x + p.y * p.y + p.z * p.z < 1) continue;  // the shared centre
     ++counted;
     if (p.x * n.x + p.y * n.y + p.z * n.z > 0) ++outward;

@@ -64,7 +64,7 @@ TEST(SongModule, EverySceneChangeIsHeard) {
   }
 }
 
-TEST(SongModule, RisersPeakOnASectionStart) {
+TEST(SongModule, RisersPeakOnASectionStartAndCalmScenesHaveNoBackbeatOrLead) {
   auto module = song_test::OpenSong();
   std::set<int> starts;
   for (const song::Section& s : song::Sections()) starts.insert(song::RowOf(s.start));
@@ -75,12 +75,8 @@ TEST(SongModule, RisersPeakOnASectionStart) {
     EXPECT_TRUE(starts.count(row + 2 * song::RowsPerBar)) << "riser from row " << row;
   }
   EXPECT_GE(risers, 3);
-}
-
-TEST(SongModule, CalmScenesHaveNoBackbeatOrLead) {
-  auto module = song_test::OpenSong();
-  // The opening fade, the two fade-outs and the closing zoom; a fill may lead out of them in
-  // their last bar.
+  // No backbeat or lead in the opening fade, the two fade-outs and the closing zoom; a fill may
+  // lead out of them in their last bar.
   const std::pair<int, int> calm[] = {{0x0000, 0x0020}, {0x0400, 0x0500}, {0x0620, 0x0700}, {0x1400, 0x1430}};
   for (auto [from, to] : calm) {
     for (int row = song::RowOf(from); row < song::RowOf(to) - song::RowsPerBar; ++row) {

@@ -38,7 +38,7 @@ xm::Module OddModule() {
   return m;
 }
 
-TEST(XmStructure, HeaderOrdersPatternsAndInstrumentsReadBack) {
+TEST(XmStructure, HeaderOrdersPatternsInstrumentsAndPackedCellsReadBack) {
   auto mod = xmtest::Load(OddModule());
   ASSERT_NE(mod, nullptr);
   EXPECT_EQ(mod->get_metadata("title"), "odd shapes");
@@ -53,12 +53,9 @@ TEST(XmStructure, HeaderOrdersPatternsAndInstrumentsReadBack) {
   EXPECT_TRUE(mod->get_current_speed() == 3 && mod->get_current_tempo() == 150) << "speed and BPM";
   EXPECT_EQ(mod->get_instrument_names(), (std::vector<std::string>{"two samples", "silent"}));
   EXPECT_EQ(mod->get_sample_names(), (std::vector<std::string>{"low", "high"}));
-}
 
-TEST(XmStructure, PackedCellsKeepEveryField) {
+  // Packed cells keep every field.
   using openmpt::module;
-  auto mod = xmtest::Load(OddModule());
-  ASSERT_NE(mod, nullptr);
   auto cmd = [&](int pattern, int row, int channel, int what) {
     return static_cast<int>(mod->get_pattern_row_channel_command(pattern, row, channel, what));
   };
