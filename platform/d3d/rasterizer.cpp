@@ -210,20 +210,26 @@ namespace {
 struct QueuedDraw {
   DrawSettings settings;
   std::size_t liveOffset;  // of the copy of settings.liveBlocks, when set
-  int rowFirst, rowEnd;
+};
+
+struct QueuedTriangle {
+  ScreenVertex v[3];
+  int draw;
 };
 
 struct DrawQueue {
-  std::vector<TriangleSetup> setups;
-  std::vector<int> drawOfSetup;
+  std::vector<QueuedTriangle> triangles;
   std::vector<QueuedDraw> draws;
   std::vector<std::uint8_t> liveBlocks;
   RenderTarget target{};
-  // At a flush: per band, the setups that cover it in drawing order, bandStarts[b] up to
-  // bandStarts[b + 1] in bandSetups.
-  std::vector<int> bandStarts, bandSetups, bandFill;
+  // At a flush: each triangle's setup and whether it is drawn; then per band, the triangles
+  // that cover it in drawing order, bandStarts[b] up to bandStarts[b + 1] in bandTriangles.
+  std::vector<TriangleSetup> setups;
+  std::vector<std::uint8_t> drawn;
+  std::vector<int> bandStarts, bandTriangles, bandFill;
 };
 
+constexpr int kTrianglesPerSetupTask = 256;
 // Draws past this many triangles rasterize the queue, so that its memory stays bounded.
 constexpr std::size_t kMaxQueuedTriangles = 1 << 16;
 
@@ -240,69 +246,79 @@ bool SameTarget(const RenderTarget& a, const RenderTarget& b) {
 }  // namespace
 
 void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
+  if (batch.empty()) return;
   DrawQueue& queue = Queue();
   if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
   queue.target = target;
-  QueuedDraw draw{settings, 0, target.height, 0};
-  const std::size_t firstSetup = queue.setups.size();
+  const int draw = static_cast<int>(queue.draws.size());
   const auto& vertices = batch.vertices();
-  for (const TriangleBatch::Triangle& triangle : batch.triangles()) {
-    const ScreenVertex* v[3] = {&vertices[triangle.v[0]], &vertices[triangle.v[1]],
-                                &vertices[triangle.v[2]]};
-    TriangleSetup t;
-    if (!Setup(v, settings, target, t)) continue;
-    queue.setups.push_back(t);
-    queue.drawOfSetup.push_back(static_cast<int>(queue.draws.size()));
-    draw.rowFirst = std::min(draw.rowFirst, t.rowFirst);
-    draw.rowEnd = std::max(draw.rowEnd, t.rowEnd);
+  for (const TriangleBatch::Triangle& t : batch.triangles()) {
+    queue.triangles.push_back({{vertices[t.v[0]], vertices[t.v[1]], vertices[t.v[2]]}, draw});
   }
-  if (queue.setups.size() == firstSetup) return;
+  QueuedDraw queued{settings, 0};
   if (settings.liveBlocks) {
     const std::size_t blocks = static_cast<std::size_t>(settings.texture->width() >> kLiveBlockShift) *
                                (settings.texture->height() >> kLiveBlockShift);
-    draw.liveOffset = queue.liveBlocks.size();
+    queued.liveOffset = queue.liveBlocks.size();
     queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
   }
-  queue.draws.push_back(draw);
-  if (queue.setups.size() > kMaxQueuedTriangles) FlushDraws();
+  queue.draws.push_back(queued);
+  if (queue.triangles.size() > kMaxQueuedTriangles) FlushDraws();
 }
 
 void FlushDraws() {
   DrawQueue& queue = Queue();
   if (queue.draws.empty()) return;
-  int rowFirst = queue.target.height, rowEnd = 0;
   for (QueuedDraw& draw : queue.draws) {
     if (draw.settings.liveBlocks) draw.settings.liveBlocks = queue.liveBlocks.data() + draw.liveOffset;
-    rowFirst = std::min(rowFirst, draw.rowFirst);
-    rowEnd = std::max(rowEnd, draw.rowEnd);
+  }
+  // Set-up on the workers too, a stretch of triangles to a task.
+  const int count = static_cast<int>(queue.triangles.size());
+  queue.setups.resize(count);
+  queue.drawn.resize(count);
+  RunOnWorkers((count + kTrianglesPerSetupTask - 1) / kTrianglesPerSetupTask, [&queue, count](int task) {
+    const int end = std::min(count, (task + 1) * kTrianglesPerSetupTask);
+    for (int k = task * kTrianglesPerSetupTask; k < end; ++k) {
+      const QueuedTriangle& triangle = queue.triangles[k];
+      const ScreenVertex* v[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
+      queue.drawn[k] = Setup(v, queue.draws[triangle.draw].settings, queue.target, queue.setups[k]);
+    }
+  });
+  int rowFirst = queue.target.height, rowEnd = 0;
+  for (int k = 0; k < count; ++k) {
+    if (!queue.drawn[k]) continue;
+    rowFirst = std::min(rowFirst, queue.setups[k].rowFirst);
+    rowEnd = std::max(rowEnd, queue.setups[k].rowEnd);
   }
   const int firstTask = rowFirst / kRowsPerTask;
-  const int taskCount = (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask;
-  // Each setup binned into the bands it covers, counted first and then placed.
+  const int taskCount = std::max(0, (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask);
+  // Each drawn triangle binned into the bands it covers, counted first and then placed.
   auto bandsOf = [firstTask](const TriangleSetup& t) {
     return std::pair{t.rowFirst / kRowsPerTask - firstTask, (t.rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask};
   };
   queue.bandStarts.assign(taskCount + 1, 0);
-  for (const TriangleSetup& t : queue.setups) {
-    const auto [first, end] = bandsOf(t);
+  for (int k = 0; k < count; ++k) {
+    if (!queue.drawn[k]) continue;
+    const auto [first, end] = bandsOf(queue.setups[k]);
     for (int b = first; b < end; ++b) ++queue.bandStarts[b + 1];
   }
   for (int b = 0; b < taskCount; ++b) queue.bandStarts[b + 1] += queue.bandStarts[b];
-  queue.bandSetups.resize(queue.bandStarts[taskCount]);
+  queue.bandTriangles.resize(queue.bandStarts[taskCount]);
   queue.bandFill.assign(queue.bandStarts.begin(), queue.bandStarts.end() - 1);
-  for (int k = 0; k < static_cast<int>(queue.setups.size()); ++k) {
+  for (int k = 0; k < count; ++k) {
+    if (!queue.drawn[k]) continue;
     const auto [first, end] = bandsOf(queue.setups[k]);
-    for (int b = first; b < end; ++b) queue.bandSetups[queue.bandFill[b]++] = k;
+    for (int b = first; b < end; ++b) queue.bandTriangles[queue.bandFill[b]++] = k;
   }
   RunOnWorkers(taskCount, [&queue, firstTask](int task) {
     const int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
     for (int i = queue.bandStarts[task]; i < queue.bandStarts[task + 1]; ++i) {
-      const int k = queue.bandSetups[i];
-      RasterizeRows(queue.setups[k], queue.draws[queue.drawOfSetup[k]].settings, queue.target, bandFirst, bandEnd);
+      const int k = queue.bandTriangles[i];
+      RasterizeRows(queue.setups[k], queue.draws[queue.triangles[k].draw].settings, queue.target, bandFirst,
+                    bandEnd);
     }
   });
-  queue.setups.clear();
-  queue.drawOfSetup.clear();
+  queue.triangles.clear();
   queue.draws.clear();
   queue.liveBlocks.clear();
 }

@@ -3,10 +3,10 @@
 // coordinates, bilinear wrapped sampling, modulate and specular add, additive or no blending into
 // the R5G6B5 frame (or a true-colour one), 16-bit LESSEQUAL depth and source colour keys.
 //
-// A batch is built on the demo's thread (vertices already in screen space, guard-band clipped) and
-// set up there, then queued: the queued draws are rasterized together by the worker pool, band of
-// rows by band of rows, each band taking every draw in order while its pixels stay in the cache,
-// with one hand-off to the workers for the lot. Every pixel's value depends only on the
+// A batch is built on the demo's thread (vertices already in screen space, guard-band clipped),
+// then queued. The queued draws are set up and rasterized together by the worker pool, band of
+// rows by band of rows, each band taking every draw in order while its pixels stay in the cache:
+// two hand-offs to the workers for the lot. Every pixel's value depends only on the
 // triangle and the pixel's position, never on the band it fell in, so pictures are the same bit
 // for bit for any thread count. Work is skipped only where the picture provably stays the same:
 // additive layers of black, and additive texels that modulate to black (live_blocks.h).
