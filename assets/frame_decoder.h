@@ -66,7 +66,9 @@ class FrameDecoder {
     std::uint64_t buffer, next;
     int held;
   };
-  // Second-half decoding: its symbols, and its first step ends with the symbols before each.
+  // The second half's decoding: room for its symbols (it stops when full), how many of its first
+  // step ends are logged (stream bit and symbols before it), and the smallest payload and
+  // record worth splitting.
   static constexpr int SplitSymbols = 65536;
   static constexpr int SplitLog = 256;
   static constexpr int SplitMinimumBytes = 256;
@@ -94,8 +96,8 @@ class FrameDecoder {
   int nodeCount_ = 0;
   WideEntry wide_[1 << WideBits] = {};
   std::uint8_t splitSymbols_[SplitSymbols] = {};
-  long splitLogBits_[SplitLog] = {};
-  int splitLogCount_[SplitLog] = {};
+  long splitLogBits_[SplitLog] = {};   // stream bit where a logged step ends
+  int splitLogCount_[SplitLog] = {};   // the second half's symbols before it
 };
 
 extern FrameDecoder AnimationFrameDecoder;
