@@ -9,17 +9,13 @@ namespace {
 
 TEST(SongNotation, NamesParseAndNonsenseIsRefused) {
   song::Chord chord;
-  ASSERT_TRUE(song::ParseChord("F#m", chord));
-  EXPECT_EQ(chord, (song::Chord{6, 9, 1}));
-  ASSERT_TRUE(song::ParseChord("Bbsus4", chord));
-  EXPECT_EQ(chord, (song::Chord{10, 3, 5}));
+  EXPECT_TRUE(song::ParseChord("F#m", chord) && chord == (song::Chord{6, 9, 1})) << "F#m";
+  EXPECT_TRUE(song::ParseChord("Bbsus4", chord) && chord == (song::Chord{10, 3, 5})) << "Bbsus4";
   for (std::string_view bad : {"", "H", "Amaj9", "m", "A#b"}) EXPECT_FALSE(song::ParseChord(bad, chord)) << bad;
 
   int note = 0;
-  ASSERT_TRUE(song::ParseNote("G#4", note));
-  EXPECT_EQ(note, 68);
-  ASSERT_TRUE(song::ParseNote("Bb2", note));
-  EXPECT_EQ(note, 46);
+  EXPECT_TRUE(song::ParseNote("G#4", note) && note == 68) << note;
+  EXPECT_TRUE(song::ParseNote("Bb2", note) && note == 46) << note;
   for (std::string_view bad : {"", "A", "Z4", "C#", "C10", "^"}) EXPECT_FALSE(song::ParseNote(bad, note)) << bad;
 
   EXPECT_EQ(song::MelodyTokens("  A4 .  ^ "), (std::vector<std::string_view>{"A4", ".", "^"}));
