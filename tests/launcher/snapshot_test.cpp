@@ -46,9 +46,7 @@ struct Reached {
   std::int32_t position, entry;
   std::uint32_t frame;  // of the 60 fps clock, counted from the song's start
   std::uint32_t padding = 0;  // the struct crosses a pipe whole
-  bool operator==(const Reached& o) const {
-    return stateHash == o.stateHash && position == o.position && entry == o.entry && frame == o.frame;
-  }
+  bool operator==(const Reached&) const = default;
   friend void PrintTo(const Reached& r, std::ostream* out) {
     *out << "frame " << r.frame << " at " << std::hex << r.position << " entry " << std::dec << r.entry
          << " state " << std::hex << r.stateHash << std::dec;
