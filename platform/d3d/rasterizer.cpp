@@ -234,7 +234,9 @@ constexpr int kTrianglesPerSetupTask = 256;
 constexpr std::size_t kMaxQueuedTriangles = 1 << 16;
 
 DrawQueue& Queue() {
-  static DrawQueue queue;  // one demo thread
+  // One demo thread. Never destroyed, so that a surface released while the program ends still
+  // finds it.
+  static DrawQueue& queue = *new DrawQueue;
   return queue;
 }
 
