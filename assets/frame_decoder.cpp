@@ -107,19 +107,20 @@ void FrameDecoder::BuildWideTable() {
   for (const TableEntry& entry : table_) {
     if (entry.length != 0) ++entriesHeld[entry.symbol];
   }
-  // Per table index, the length a second step would take there, or 255 where there is none.
-  std::uint8_t secondLength[1024];
+  // Per table index, the entry of a one-step table code (0 where the index is empty) and what a
+  // second step there adds to an entry (its length in the low byte; 255 where there is none).
+  std::uint32_t firstStep[1024], secondStep[1024];
   for (int t = 0; t < 1024; ++t) {
     const TableEntry entry = table_[t];
     const int held = entriesHeld[entry.symbol];
     const bool wholeCode = entry.length != 0 && held == 1 << (10 - codeLengths_[entry.symbol]);
-    secondLength[t] = wholeCode ? entry.length : 255;
+    firstStep[t] = entry.length == 0 ? 0 : entry.length | 1u << 8 | entry.symbol << 16;
+    secondStep[t] = wholeCode ? entry.length | 1u << 8 | static_cast<std::uint32_t>(entry.symbol) << 24 : 255;
   }
   for (unsigned i = 0; i < (1u << WideBits); ++i) {
-    const TableEntry first = table_[i & 1023];
-    int symbol = first.symbol, length = first.length;
-    if (length == 0) {
-      int cursor = 0;
+    std::uint32_t first = firstStep[i & 1023];
+    if (first == 0) {
+      int length = 0, cursor = 0;
       while (length < WideBits && nodes_[cursor].child[(i >> length) & 1] != 0) {
         cursor = nodes_[cursor].child[(i >> length) & 1];
         ++length;
@@ -128,14 +129,12 @@ void FrameDecoder::BuildWideTable() {
         wide_[i] = {};
         continue;
       }
-      symbol = nodes_[cursor].symbol;
+      first = length | 1u << 8 | nodes_[cursor].symbol << 16;
     }
-    const unsigned next = (i >> length) & 1023;
-    const int second = secondLength[next];
-    const bool two = second <= WideBits - length;
-    wide_[i] = {static_cast<std::uint8_t>(two ? length + second : length),
-                static_cast<std::uint8_t>(two ? 2 : 1),
-                {static_cast<std::uint8_t>(symbol), two ? table_[next].symbol : std::uint8_t{0}}};
+    const unsigned length = first & 255;
+    const std::uint32_t second = secondStep[(i >> length) & 1023];
+    const std::uint32_t entry = first + ((second & 255) <= WideBits - length ? second : 0);
+    std::memcpy(&wide_[i], &entry, 4);  // bits, count, symbols: little-endian host
   }
 }
 
