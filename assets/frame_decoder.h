@@ -70,7 +70,7 @@ class FrameDecoder {
   // step ends are logged (stream bit and symbols before it), and the smallest payload and
   // record worth splitting.
   static constexpr int SplitSymbols = 65536;
-  static constexpr int SplitLog = 256;
+  static constexpr int SplitLog = 1024;
   static constexpr int SplitMinimumBytes = 256;
 
   BitCursor StartCursor(int bytePosition, int bitPosition) const;
