@@ -1,8 +1,8 @@
 // The hot loop of screen quads: an affine, flat-coloured span over a texture with
 // bilinear sampling, source colour key, modulate, specular add and optional additive blending, no
 // depth.
-// The wide loop of span_kernels.h (AVX2, 8 pixels a step, where the processor has it) gives the
-// plain loop's pixels bit for bit.
+// The wide loops of span_kernels.h (AVX2, 8 pixels a step, or AVX-512, 16, where the processor
+// has them) give the plain loop's pixels bit for bit.
 #pragma once
 
 #include <cstdint>
