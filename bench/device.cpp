@@ -16,7 +16,7 @@
 
 #include "bench/bench.h"
 #include "platform/d3d/d3dx.h"
-#include "platform/d3d/rasterizer.h"
+#include "platform/d3d/draw_queue.h"
 #include "platform/d3d/span_kernels.h"
 #include "platform/d3d/worker_pool.h"
 #include "platform/win32/platform_mode.h"

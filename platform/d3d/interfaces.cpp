@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/d3d/call_recorder.h"
+#include "platform/d3d/draw_queue.h"
 #include "platform/d3d/software_device.h"
 #include "platform/d3d/texture.h"
 

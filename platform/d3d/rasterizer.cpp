@@ -4,34 +4,16 @@
 #include <cmath>
 
 #include "platform/d3d/guard_band_clip.h"
-#include "platform/d3d/live_blocks.h"
 #include "platform/d3d/pixel_pipeline.h"
-#include "platform/d3d/worker_pool.h"
+#include "platform/d3d/triangle_setup.h"
 
 namespace {
 
 constexpr int kSubPixelBits = 8;
 constexpr double kSubPixel = 1 << kSubPixelBits;
-constexpr int kRowsPerTask = 8;
 // Set-up takes corners within this many pixels of the origin (clipping keeps them within the
 // guard band): 2^29 in fixed point, so edge products stay below 2^61 and nothing overflows.
 constexpr double kSetupReach = 1 << 21;
-
-// A plane a(x, y) = base + dx * x + dy * y over pixel coordinates.
-struct Plane {
-  double base, dx, dy;
-  double RowStart(int y) const { return base + dy * y; }
-};
-
-struct TriangleSetup {
-  std::int64_t x[3], y[3];  // fixed point, sorted by y
-  bool longEdgeLeft;        // the edge from vertex 0 to vertex 2 bounds the left side
-  int rowFirst, rowEnd;
-  Plane z, q, attributes[ScreenVertex::kAttributes];
-  bool affine;      // q is the same everywhere: attributes need no per-pixel divide
-  bool flatColour;  // diffuse and specular the same at all three corners
-  std::uint8_t diffuse[3], specular[3];
-};
 
 std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {  // d > 0
   return n >= 0 ? (n + d - 1) / d : -((-n) / d);
@@ -51,9 +33,10 @@ std::uint8_t ColourByte(double value) {
   return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
 }
 
-// False when the triangle is culled, degenerate or off screen.
-bool Setup(const ScreenVertex* v[3], const DrawSettings& settings, const RenderTarget& target,
-           TriangleSetup& t) {
+}  // namespace
+
+bool SetupTriangle(const ScreenVertex* v[3], const DrawSettings& settings, const RenderTarget& target,
+                   TriangleSetup& t) {
   std::int64_t fx[3], fy[3];
   for (int k = 0; k < 3; ++k) {
     if (!(std::fabs(v[k]->x) <= kSetupReach && std::fabs(v[k]->y) <= kSetupReach)) return false;
@@ -116,6 +99,8 @@ bool Setup(const ScreenVertex* v[3], const DrawSettings& settings, const RenderT
   return true;
 }
 
+namespace {
+
 // The first covered pixel column on an edge, row by row: ceil of the edge's x at each fixed-point
 // row, stepped exactly in integers (quotient and remainder) so that a row costs no division.
 class EdgeWalker {
@@ -144,6 +129,8 @@ class EdgeWalker {
   static std::int64_t FloorDiv(std::int64_t n, std::int64_t d) { return -CeilDiv(-n, d); }
   std::int64_t denominator_, column_, remainder_, stepColumns_, stepRemainder_;
 };
+
+}  // namespace
 
 void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const RenderTarget& target,
                    int rowFirst, int rowEnd) {
@@ -185,8 +172,6 @@ void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const R
   }
 }
 
-}  // namespace
-
 void TriangleBatch::AddTriangle(int a, int b, int c) {
   const ScreenVertex* v[3] = {&vertices_[a], &vertices_[b], &vertices_[c]};
   if (InsideGuardBand(v)) {
@@ -203,124 +188,4 @@ void TriangleBatch::AddTriangle(int a, int b, int c) {
     triangles_.push_back({{first, previous, next}});
     previous = next;
   }
-}
-
-namespace {
-
-struct QueuedDraw {
-  DrawSettings settings;
-  std::size_t liveOffset;  // of the copy of settings.liveBlocks, when set
-};
-
-struct QueuedTriangle {
-  ScreenVertex v[3];
-  int draw;
-};
-
-struct DrawQueue {
-  std::vector<QueuedTriangle> triangles;
-  std::vector<QueuedDraw> draws;
-  std::vector<std::uint8_t> liveBlocks;
-  RenderTarget target{};
-  // At a flush: each triangle's setup and whether it is drawn; then per band, the triangles
-  // that cover it in drawing order, bandStarts[b] up to bandStarts[b + 1] in bandTriangles.
-  std::vector<TriangleSetup> setups;
-  std::vector<std::uint8_t> drawn;
-  std::vector<int> bandStarts, bandTriangles, bandFill;
-};
-
-constexpr int kTrianglesPerSetupTask = 256;
-// Draws past this many triangles rasterize the queue, so that its memory stays bounded.
-constexpr std::size_t kMaxQueuedTriangles = 1 << 16;
-
-DrawQueue& Queue() {
-  // One demo thread. Never destroyed, so that a surface released while the program ends still
-  // finds it.
-  static DrawQueue& queue = *new DrawQueue;
-  return queue;
-}
-
-bool SameTarget(const RenderTarget& a, const RenderTarget& b) {
-  return a.colour == b.colour && a.depth == b.depth && a.trueColour == b.trueColour && a.width == b.width &&
-         a.height == b.height;
-}
-
-}  // namespace
-
-void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
-  if (batch.empty()) return;
-  DrawQueue& queue = Queue();
-  if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
-  queue.target = target;
-  const int draw = static_cast<int>(queue.draws.size());
-  const auto& vertices = batch.vertices();
-  for (const TriangleBatch::Triangle& t : batch.triangles()) {
-    queue.triangles.push_back({{vertices[t.v[0]], vertices[t.v[1]], vertices[t.v[2]]}, draw});
-  }
-  QueuedDraw queued{settings, 0};
-  if (settings.liveBlocks) {
-    const std::size_t blocks = static_cast<std::size_t>(settings.texture->width() >> kLiveBlockShift) *
-                               (settings.texture->height() >> kLiveBlockShift);
-    queued.liveOffset = queue.liveBlocks.size();
-    queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
-  }
-  queue.draws.push_back(queued);
-  if (queue.triangles.size() > kMaxQueuedTriangles) FlushDraws();
-}
-
-void FlushDraws() {
-  DrawQueue& queue = Queue();
-  if (queue.draws.empty()) return;
-  for (QueuedDraw& draw : queue.draws) {
-    if (draw.settings.liveBlocks) draw.settings.liveBlocks = queue.liveBlocks.data() + draw.liveOffset;
-  }
-  // Set-up on the workers too, a stretch of triangles to a task.
-  const int count = static_cast<int>(queue.triangles.size());
-  queue.setups.resize(count);
-  queue.drawn.resize(count);
-  RunOnWorkers((count + kTrianglesPerSetupTask - 1) / kTrianglesPerSetupTask, [&queue, count](int task) {
-    const int end = std::min(count, (task + 1) * kTrianglesPerSetupTask);
-    for (int k = task * kTrianglesPerSetupTask; k < end; ++k) {
-      const QueuedTriangle& triangle = queue.triangles[k];
-      const ScreenVertex* v[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
-      queue.drawn[k] = Setup(v, queue.draws[triangle.draw].settings, queue.target, queue.setups[k]);
-    }
-  });
-  int rowFirst = queue.target.height, rowEnd = 0;
-  for (int k = 0; k < count; ++k) {
-    if (!queue.drawn[k]) continue;
-    rowFirst = std::min(rowFirst, queue.setups[k].rowFirst);
-    rowEnd = std::max(rowEnd, queue.setups[k].rowEnd);
-  }
-  const int firstTask = rowFirst / kRowsPerTask;
-  const int taskCount = std::max(0, (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask);
-  // Each drawn triangle binned into the bands it covers, counted first and then placed.
-  auto bandsOf = [firstTask](const TriangleSetup& t) {
-    return std::pair{t.rowFirst / kRowsPerTask - firstTask, (t.rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask};
-  };
-  queue.bandStarts.assign(taskCount + 1, 0);
-  for (int k = 0; k < count; ++k) {
-    if (!queue.drawn[k]) continue;
-    const auto [first, end] = bandsOf(queue.setups[k]);
-    for (int b = first; b < end; ++b) ++queue.bandStarts[b + 1];
-  }
-  for (int b = 0; b < taskCount; ++b) queue.bandStarts[b + 1] += queue.bandStarts[b];
-  queue.bandTriangles.resize(queue.bandStarts[taskCount]);
-  queue.bandFill.assign(queue.bandStarts.begin(), queue.bandStarts.end() - 1);
-  for (int k = 0; k < count; ++k) {
-    if (!queue.drawn[k]) continue;
-    const auto [first, end] = bandsOf(queue.setups[k]);
-    for (int b = first; b < end; ++b) queue.bandTriangles[queue.bandFill[b]++] = k;
-  }
-  RunOnWorkers(taskCount, [&queue, firstTask](int task) {
-    const int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
-    for (int i = queue.bandStarts[task]; i < queue.bandStarts[task + 1]; ++i) {
-      const int k = queue.bandTriangles[i];
-      RasterizeRows(queue.setups[k], queue.draws[queue.triangles[k].draw].settings, queue.target, bandFirst,
-                    bandEnd);
-    }
-  });
-  queue.triangles.clear();
-  queue.draws.clear();
-  queue.liveBlocks.clear();
 }

@@ -4,11 +4,9 @@
 // the R5G6B5 frame (or a true-colour one), 16-bit LESSEQUAL depth and source colour keys.
 //
 // A batch is built on the demo's thread (vertices already in screen space, guard-band clipped),
-// then queued. The queued draws are set up and rasterized together by the worker pool, band of
-// rows by band of rows, each band taking every draw in order while its pixels stay in the cache:
-// two hand-offs to the workers for the lot. Every pixel's value depends only on the
-// triangle and the pixel's position, never on the band it fell in, so pictures are the same bit
-// for bit for any thread count. Work is skipped only where the picture provably stays the same:
+// then queued and rasterized with the others by the worker pool (draw_queue.h). Every pixel's
+// value depends only on the triangle and the pixel's position, never on the band it fell in, so
+// pictures are the same bit for bit for any thread count. Work is skipped only where the picture provably stays the same:
 // additive layers of black, and additive texels that modulate to black (live_blocks.h).
 #pragma once
 
@@ -70,10 +68,3 @@ class TriangleBatch {
   std::vector<ScreenVertex> vertices_;
   std::vector<Triangle> triangles_;
 };
-
-// Queues a draw of the batch (settings copied, live blocks included). Draws into another target
-// rasterize the queue first.
-void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target);
-// Rasterizes the queued draws. Everything that reads or writes the frame, the depth buffer or a
-// texture calls it first.
-void FlushDraws();

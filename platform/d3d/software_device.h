@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/d3d/d3d7.h"
+#include "platform/d3d/draw_queue.h"
 #include "platform/d3d/rasterizer.h"
 #include "platform/d3d/texture.h"
 

@@ -1,0 +1,131 @@
+#include "platform/d3d/draw_queue.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/d3d/live_blocks.h"
+#include "platform/d3d/triangle_setup.h"
+#include "platform/d3d/worker_pool.h"
+
+namespace {
+
+constexpr int kRowsPerTask = 8;  // a band
+
+struct QueuedDraw {
+  DrawSettings settings;
+  std::size_t liveOffset;  // of the copy of settings.liveBlocks, when set
+};
+
+struct QueuedTriangle {
+  ScreenVertex v[3];
+  int draw;
+};
+
+struct DrawQueue {
+  std::vector<QueuedTriangle> triangles;
+  std::vector<QueuedDraw> draws;
+  std::vector<std::uint8_t> liveBlocks;
+  RenderTarget target{};
+  // At a flush: each triangle's setup and whether it is drawn; then per band, the triangles
+  // that cover it in drawing order, bandStarts[b] up to bandStarts[b + 1] in bandTriangles.
+  std::vector<TriangleSetup> setups;
+  std::vector<std::uint8_t> drawn;
+  std::vector<int> bandStarts, bandTriangles, bandFill;
+};
+
+constexpr int kTrianglesPerSetupTask = 256;
+// Draws past this many triangles rasterize the queue, so that its memory stays bounded.
+constexpr std::size_t kMaxQueuedTriangles = 1 << 16;
+
+DrawQueue& Queue() {
+  // One demo thread. Never destroyed, so that a surface released while the program ends still
+  // finds it.
+  static DrawQueue& queue = *new DrawQueue;
+  return queue;
+}
+
+bool SameTarget(const RenderTarget& a, const RenderTarget& b) {
+  return a.colour == b.colour && a.depth == b.depth && a.trueColour == b.trueColour && a.width == b.width &&
+         a.height == b.height;
+}
+
+}  // namespace
+
+void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
+  if (batch.empty()) return;
+  DrawQueue& queue = Queue();
+  if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
+  queue.target = target;
+  const int draw = static_cast<int>(queue.draws.size());
+  const auto& vertices = batch.vertices();
+  for (const TriangleBatch::Triangle& t : batch.triangles()) {
+    queue.triangles.push_back({{vertices[t.v[0]], vertices[t.v[1]], vertices[t.v[2]]}, draw});
+  }
+  QueuedDraw queued{settings, 0};
+  if (settings.liveBlocks) {
+    const std::size_t blocks = static_cast<std::size_t>(settings.texture->width() >> kLiveBlockShift) *
+                               (settings.texture->height() >> kLiveBlockShift);
+    queued.liveOffset = queue.liveBlocks.size();
+    queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
+  }
+  queue.draws.push_back(queued);
+  if (queue.triangles.size() > kMaxQueuedTriangles) FlushDraws();
+}
+
+void FlushDraws() {
+  DrawQueue& queue = Queue();
+  if (queue.draws.empty()) return;
+  for (QueuedDraw& draw : queue.draws) {
+    if (draw.settings.liveBlocks) draw.settings.liveBlocks = queue.liveBlocks.data() + draw.liveOffset;
+  }
+  // Set-up on the workers too, a stretch of triangles to a task.
+  const int count = static_cast<int>(queue.triangles.size());
+  queue.setups.resize(count);
+  queue.drawn.resize(count);
+  RunOnWorkers((count + kTrianglesPerSetupTask - 1) / kTrianglesPerSetupTask, [&queue, count](int task) {
+    const int end = std::min(count, (task + 1) * kTrianglesPerSetupTask);
+    for (int k = task * kTrianglesPerSetupTask; k < end; ++k) {
+      const QueuedTriangle& triangle = queue.triangles[k];
+      const ScreenVertex* v[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
+      queue.drawn[k] = SetupTriangle(v, queue.draws[triangle.draw].settings, queue.target, queue.setups[k]);
+    }
+  });
+  int rowFirst = queue.target.height, rowEnd = 0;
+  for (int k = 0; k < count; ++k) {
+    if (!queue.drawn[k]) continue;
+    rowFirst = std::min(rowFirst, queue.setups[k].rowFirst);
+    rowEnd = std::max(rowEnd, queue.setups[k].rowEnd);
+  }
+  const int firstTask = rowFirst / kRowsPerTask;
+  const int taskCount = std::max(0, (rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask);
+  // Each drawn triangle binned into the bands it covers, counted first and then placed.
+  auto bandsOf = [firstTask](const TriangleSetup& t) {
+    return std::pair{t.rowFirst / kRowsPerTask - firstTask, (t.rowEnd + kRowsPerTask - 1) / kRowsPerTask - firstTask};
+  };
+  queue.bandStarts.assign(taskCount + 1, 0);
+  for (int k = 0; k < count; ++k) {
+    if (!queue.drawn[k]) continue;
+    const auto [first, end] = bandsOf(queue.setups[k]);
+    for (int b = first; b < end; ++b) ++queue.bandStarts[b + 1];
+  }
+  for (int b = 0; b < taskCount; ++b) queue.bandStarts[b + 1] += queue.bandStarts[b];
+  queue.bandTriangles.resize(queue.bandStarts[taskCount]);
+  queue.bandFill.assign(queue.bandStarts.begin(), queue.bandStarts.end() - 1);
+  for (int k = 0; k < count; ++k) {
+    if (!queue.drawn[k]) continue;
+    const auto [first, end] = bandsOf(queue.setups[k]);
+    for (int b = first; b < end; ++b) queue.bandTriangles[queue.bandFill[b]++] = k;
+  }
+  RunOnWorkers(taskCount, [&queue, firstTask](int task) {
+    const int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
+    for (int i = queue.bandStarts[task]; i < queue.bandStarts[task + 1]; ++i) {
+      const int k = queue.bandTriangles[i];
+      RasterizeRows(queue.setups[k], queue.draws[queue.triangles[k].draw].settings, queue.target, bandFirst,
+                    bandEnd);
+    }
+  });
+  queue.triangles.clear();
+  queue.draws.clear();
+  queue.liveBlocks.clear();
+}
