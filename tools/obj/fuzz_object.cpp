@@ -80,5 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Device->BeginScene();
   for (const Placement& p : placements) DrawObject(image.data(), p.x, p.y, p.z, p.scale, p.yaw, p.viewYaw, p.viewPitch);
   Device->EndScene();
+  // The device rasterizes queued draws when the frame is next used: use it now, so that a fault
+  // is charged to the input that caused it.
+  context->UpdateFrame(0);
   return 0;
 }
