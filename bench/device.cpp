@@ -1,7 +1,8 @@
 // korvo-bench device: three synthetic frames drawn by the software device, timed for one thread,
 // two and all cores. Prints "device FRAME threads=N median_ms=M cpu_ms=C" per frame and thread
 // count, with "speedup=S" against one thread. Optional arguments: frames per measurement
-// (default 31); --plain times the plain loops, those of processors without AVX2; --render-scale K
+// (default 31); --plain times the plain loops, those of processors without AVX2; --avx2 the AVX2
+// loops where the processor has AVX-512 too; --render-scale K
 // and --colour 32 draw the same frames in a high-definition rendering.
 #include <algorithm>
 #include <chrono>
@@ -165,12 +166,14 @@ double Measure(const char* name, int threads, int repeats, const std::function<v
 
 int BenchDevice(int argc, char** argv) {
   int repeats = 31;
-  bool plain = false;
+  bool plain = false, avx512 = true;
   for (int k = 1; k < argc; ++k) {
     const std::string argument = argv[k];
     const bool valued = k + 1 < argc && (argument == "--render-scale" || argument == "--colour");
     if (argument == "--plain") {
       plain = true;
+    } else if (argument == "--avx2") {
+      avx512 = false;
     } else if (valued && argument == "--render-scale" && std::atoi(argv[k + 1]) >= 1 && std::atoi(argv[k + 1]) <= 4) {
       platform::Mode().renderScale = std::atoi(argv[++k]);
     } else if (valued && argument == "--colour" && (std::string(argv[k + 1]) == "16" || std::string(argv[k + 1]) == "32")) {
@@ -180,13 +183,19 @@ int BenchDevice(int argc, char** argv) {
       repeats = std::atoi(argv[k]);
     } else {
       std::fprintf(stderr,
-                   "device: \"%s\" is not --plain, --render-scale 1..4, --colour 16|32 or a frame count from 1 "
+                   "device: \"%s\" is not --plain, --avx2, --render-scale 1..4, --colour 16|32 or a frame count from 1 "
                    "to 999999\n",
                    argv[k]);
       return 2;
     }
   }
-  std::printf("device wide_loops=%s rendering=%dx%d colour=%d\n", SelectSpanKernels(!plain) ? "yes" : "no",
+  const bool wide = SelectSpanKernels(!plain, avx512);
+#if KORVO_X86_KERNELS
+  avx512 = avx512 && wide && ProcessorHasAvx512();
+#else
+  avx512 = false;
+#endif
+  std::printf("device wide_loops=%s avx512=%s rendering=%dx%d colour=%d\n", wide ? "yes" : "no", avx512 ? "yes" : "no",
               640 * platform::Mode().renderScale, 480 * platform::Mode().renderScale, platform::Mode().colourBits);
   platform::Mode().presentation = platform::Presentation::Headless;
   D3DXInitialize();

@@ -20,14 +20,14 @@ constexpr SpanKernels PlainKernels = {false, ShadeAffineSpanPortable, ShadeGener
 
 constinit SpanKernels ActiveSpanKernels = PlainKernels;
 
-bool SelectSpanKernels([[maybe_unused]] bool wide) {
+bool SelectSpanKernels([[maybe_unused]] bool wide, [[maybe_unused]] bool avx512) {
   ActiveSpanKernels = PlainKernels;
 #if KORVO_X86_KERNELS
   if (wide && ProcessorHasAvx2()) {
     ActiveSpanKernels = {true, ShadeAffineSpanAvx2, ShadeGeneralSpanAvx2, WidenTexelsAvx2,
                          MaxBytesAvx2, BlockPairMaximaAvx2,
                          ShadeAffineSpanAvx2, ShadeGeneralSpanTrueColourAvx2};
-    if (ProcessorHasAvx512()) {
+    if (avx512 && ProcessorHasAvx512()) {
       ActiveSpanKernels.affineSpan = ShadeAffineSpanAvx512;
       ActiveSpanKernels.trueColourAffineSpan = ShadeAffineSpanAvx512;
     }

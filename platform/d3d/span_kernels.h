@@ -36,9 +36,9 @@ struct SpanKernels {
 // The loops in use.
 extern SpanKernels ActiveSpanKernels;
 
-// Sets the table: the processor's best when wide is true, the plain loops otherwise. True when
-// the wide loops are in use afterwards.
-bool SelectSpanKernels(bool wide);
+// Sets the table: the processor's best when wide is true (without its AVX-512 loops when avx512
+// is false), the plain loops otherwise. True when the wide loops are in use afterwards.
+bool SelectSpanKernels(bool wide, bool avx512 = true);
 
 #if KORVO_X86_KERNELS
 // x86-64 builds only: the AVX2 loops (*_avx2.cpp) and the AVX-512 ones (*_avx512.cpp), compiled
