@@ -1,6 +1,7 @@
 #include "platform/d3d/affine_span.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/d3d/live_blocks.h"
 #include "platform/d3d/sampler.h"
@@ -8,15 +9,40 @@
 
 namespace {
 
-constexpr int kRun = 8;  // pixels tested at once for dead blocks
-
-// Four pixels at a time in portable vectors (SSE2 on any x86-64, NEON on aarch64): texels are
-// fetched one by one, then blended, modulated, added and stored as 16-bit channel lanes, two
-// pixels' blue, green, red and spare byte to a vector, in the sampler's arithmetic.
-using Lanes = std::uint32_t __attribute__((vector_size(16)));     // four 0x00RRGGBB pixels
+// Four pixels a step in portable vectors (SSE2 on any x86-64, NEON on aarch64), in the sampler's
+// arithmetic: positions, texel indices and key tests as 32-bit lanes, then each pixel's two texel
+// pairs (left and right neighbours of the upper and lower row) blended, modulated, added and
+// stored as 16-bit channel lanes, two pixels' blue, green, red and spare byte to a vector.
+using Lanes = std::uint32_t __attribute__((vector_size(16)));     // four pixels, or 0x00RRGGBB
+using Signed = std::int32_t __attribute__((vector_size(16)));
+using Pair = std::uint32_t __attribute__((vector_size(8)));       // two neighbouring texels
 using Channels = std::uint16_t __attribute__((vector_size(16)));  // two pixels' channels
 using Bytes = std::uint8_t __attribute__((vector_size(16)));
 using HalfBytes = std::uint8_t __attribute__((vector_size(8)));
+using Words = std::uint16_t __attribute__((vector_size(8)));      // four R5G6B5 pixels
+
+constexpr int kStep = 4;
+constexpr int kRun = 8;  // pixels tested at once for dead blocks
+
+// What the loop reads of the span and its texture, held in locals: stores through vector types may
+// alias anything, so fields read through references would be loaded again after every store.
+struct Grid {
+  explicit Grid(const Texture& texture)
+      : texels(texture.widened()),
+        pixels(texture.pixels()),
+        width(texture.width()),
+        height(texture.height()),
+        keyLow(texture.sourceKeyLow),
+        keyHigh(texture.sourceKeyHigh) {
+    // log2 of the width: texel rows are that many bits apart (power-of-two sizes).
+    while ((1 << rowShift) < width) ++rowShift;
+  }
+  const std::uint32_t* texels;
+  const std::uint16_t* pixels;
+  int width, height;
+  int keyLow, keyHigh;
+  int rowShift = 0;
+};
 
 [[gnu::always_inline]] inline Channels LowChannels(Lanes c) {
   const Bytes b = reinterpret_cast<Bytes>(c);
@@ -42,8 +68,8 @@ using HalfBytes = std::uint8_t __attribute__((vector_size(8)));
 [[gnu::always_inline]] inline Channels Lerp(Channels a, Channels b, Channels f) { return (a * (256 - f) + b * f) >> 8; }
 // Channels stay below 2^15 here, so the signed minimum, which every vector unit has, will do.
 [[gnu::always_inline]] inline Channels Saturate(Channels c) {
-  using Signed = std::int16_t __attribute__((vector_size(16)));
-  const Signed s = reinterpret_cast<Signed>(c);
+  using SignedChannels = std::int16_t __attribute__((vector_size(16)));
+  const SignedChannels s = reinterpret_cast<SignedChannels>(c);
   return reinterpret_cast<Channels>(s > 255 ? 255 : s);
 }
 
@@ -53,92 +79,189 @@ using HalfBytes = std::uint8_t __attribute__((vector_size(8)));
 }
 [[gnu::always_inline]] inline Lanes Narrow565(Lanes c) { return ((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x1F); }
 
-[[gnu::always_inline]] inline Lanes LoadFour(const std::uint16_t* pixels) { return Lanes{pixels[0], pixels[1], pixels[2], pixels[3]}; }
-[[gnu::always_inline]] inline Lanes LoadFour(const std::uint32_t* pixels) { return Lanes{pixels[0], pixels[1], pixels[2], pixels[3]}; }
+[[gnu::always_inline]] inline Lanes LoadFour(const std::uint16_t* pixels) {
+  Words w;
+  std::memcpy(&w, pixels, sizeof w);
+  return __builtin_convertvector(w, Lanes);
+}
+[[gnu::always_inline]] inline Lanes LoadFour(const std::uint32_t* pixels) {
+  Lanes l;
+  std::memcpy(&l, pixels, sizeof l);
+  return l;
+}
+[[gnu::always_inline]] inline void StoreFour(std::uint16_t* pixels, Lanes l) {
+  const Words w = __builtin_convertvector(l, Words);
+  std::memcpy(pixels, &w, sizeof w);
+}
+[[gnu::always_inline]] inline void StoreFour(std::uint32_t* pixels, Lanes l) { std::memcpy(pixels, &l, sizeof l); }
 
-// Four pixels from positions s[k], t[k]; keyed lanes are left as they are.
-template <class Pixel>
-[[gnu::always_inline]] inline void ShadeFour(const BasicAffineSpan<Pixel>& span, Pixel* target, const std::uint32_t s[4], const std::uint32_t t[4]) {
-  const Texture& texture = *span.texture;
-  const int w = texture.width(), h = texture.height();
-  const bool p2 = texture.powerOfTwo();
-  const std::uint32_t* texels = texture.widened();
-  Lanes t00, t01, t10, t11, fs, ft;
-  bool keyed[4] = {};
-  for (int k = 0; k < 4; ++k) {
-    const std::int32_t i0 = static_cast<std::int32_t>(s[k]) >> 16, j0 = static_cast<std::int32_t>(t[k]) >> 16;
-    const int x0 = WrapTexel(i0, w, p2), x1 = WrapTexel(i0 + 1, w, p2);
-    const std::uint32_t* row0 = texels + WrapTexel(j0, h, p2) * w;
-    const std::uint32_t* row1 = texels + WrapTexel(j0 + 1, h, p2) * w;
-    t00[k] = row0[x0];
-    t01[k] = row0[x1];
-    t10[k] = row1[x0];
-    t11[k] = row1[x1];
-    fs[k] = (s[k] >> 8) & 0xFF;
-    ft[k] = (t[k] >> 8) & 0xFF;
-    if (span.colourKey) keyed[k] = KeyedTexel(texture, static_cast<std::int32_t>(s[k]), static_cast<std::int32_t>(t[k]));
-  }
-  const std::uint32_t d = span.diffuse;
-  const Channels diffuse = {static_cast<std::uint16_t>((d & 0xFF) + 1), static_cast<std::uint16_t>(((d >> 8) & 0xFF) + 1),
-                            static_cast<std::uint16_t>(((d >> 16) & 0xFF) + 1), 1,
-                            static_cast<std::uint16_t>((d & 0xFF) + 1), static_cast<std::uint16_t>(((d >> 8) & 0xFF) + 1),
-                            static_cast<std::uint16_t>(((d >> 16) & 0xFF) + 1), 1};
-  const Channels specular = LowChannels(Lanes{span.specular, span.specular, 0, 0});
-  const Channels sLow = LowWeights(fs), sHigh = HighWeights(fs), tLow = LowWeights(ft), tHigh = HighWeights(ft);
-  const Channels topLow = Lerp(LowChannels(t00), LowChannels(t01), sLow);
-  const Channels topHigh = Lerp(HighChannels(t00), HighChannels(t01), sHigh);
-  const Channels bottomLow = Lerp(LowChannels(t10), LowChannels(t11), sLow);
-  const Channels bottomHigh = Lerp(HighChannels(t10), HighChannels(t11), sHigh);
-  Channels half[2] = {Saturate(((Lerp(topLow, bottomLow, tLow) * diffuse) >> 8) + specular),
-                      Saturate(((Lerp(topHigh, bottomHigh, tHigh) * diffuse) >> 8) + specular)};
-  if (span.additive) {
-    Lanes existing = LoadFour(target);
-    if constexpr (sizeof(Pixel) == 2) existing = Widen565(existing);
-    half[0] = Saturate(half[0] + LowChannels(existing));
-    half[1] = Saturate(half[1] + HighChannels(existing));
-  }
-  Lanes colour = PackChannels(half[0], half[1]);
-  if constexpr (sizeof(Pixel) == 2) colour = Narrow565(colour);
-  for (int k = 0; k < 4; ++k) {
-    if (!keyed[k]) target[k] = static_cast<Pixel>(colour[k]);
+[[gnu::always_inline]] inline Pair LoadPair(const std::uint32_t* texels) {
+  Pair p;
+  std::memcpy(&p, texels, sizeof p);
+  return p;
+}
+
+// Texel columns (or rows) onto 0 .. size - 1: any value on power-of-two sizes, values in
+// [-size, 2 * size) on others.
+template <bool kPowerOfTwo>
+[[gnu::always_inline]] inline Signed Wrap(Signed i, int size) {
+  if constexpr (kPowerOfTwo) {
+    return i & (size - 1);
+  } else {
+    i += (i < 0) & size;
+    return i - ((i > size - 1) & size);
   }
 }
 
-template <class Pixel>
-void ShadePixels(const BasicAffineSpan<Pixel>& span, Pixel* target, int count, std::uint32_t s, std::uint32_t t,
-                 std::uint32_t sModulus, std::uint32_t tModulus) {
-  const Texture& texture = *span.texture;
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    std::uint32_t sFour[4], tFour[4];
-    for (int k = 0; k < 4; ++k, s = Advance(s, span.ds, sModulus), t = Advance(t, span.dt, tModulus)) {
-      sFour[k] = s;
-      tFour[k] = t;
-    }
-    ShadeFour(span, target + i, sFour, tFour);
+template <bool kPowerOfTwo>
+[[gnu::always_inline]] inline Signed RowStart(const Grid& grid, Signed y) {
+  if constexpr (kPowerOfTwo) {
+    return y << grid.rowShift;
+  } else {
+    return y * grid.width;
   }
-  for (; i < count; ++i, s = Advance(s, span.ds, sModulus), t = Advance(t, span.dt, tModulus)) {
-    if (span.colourKey && KeyedTexel(texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t))) continue;
-    std::uint32_t texel = SampleBilinear(texture, static_cast<std::int32_t>(s), static_cast<std::int32_t>(t));
-    std::uint32_t colour = AddSaturated(Modulate(texel, span.diffuse), span.specular);
-    StoreColour(target + i, colour, span.additive);
+}
+
+template <bool kPowerOfTwo>
+[[gnu::always_inline]] inline Lanes Step(Lanes s, Lanes step, std::uint32_t modulus) {
+  s += step;
+  if constexpr (kPowerOfTwo) {
+    return s;
+  } else {
+    // Positions stay below 2^31 on these sizes.
+    const Signed over = reinterpret_cast<Signed>(s) > static_cast<std::int32_t>(modulus - 1);
+    return s - (reinterpret_cast<Lanes>(over) & modulus);
+  }
+}
+
+// All-ones lanes where the texel nearest (s, t) is within the source key.
+template <bool kPowerOfTwo>
+[[gnu::always_inline]] inline Lanes KeyedLanes(const Grid& grid, Lanes s, Lanes t) {
+  const Signed x = Wrap<kPowerOfTwo>(reinterpret_cast<Signed>(s + 0x8000) >> 16, grid.width);
+  const Signed y = Wrap<kPowerOfTwo>(reinterpret_cast<Signed>(t + 0x8000) >> 16, grid.height);
+  const Signed index = RowStart<kPowerOfTwo>(grid, y) + x;
+  const Signed value = {grid.pixels[index[0]], grid.pixels[index[1]], grid.pixels[index[2]], grid.pixels[index[3]]};
+  return reinterpret_cast<Lanes>((value >= grid.keyLow) & (value <= grid.keyHigh));
+}
+
+struct Colours {
+  Channels diffuse;   // each channel plus one
+  Channels specular;
+};
+
+// Four pixels from positions s, t; keyed lanes are left as they are.
+template <class Pixel, bool kPowerOfTwo, bool kAdditive>
+[[gnu::always_inline]] inline void ShadeFour(const Grid& grid, const Colours& colours, bool colourKey, Lanes s,
+                                             Lanes t, Pixel* target) {
+  const int w = grid.width, h = grid.height;
+  const std::uint32_t* texels = grid.texels;
+  const Signed i = reinterpret_cast<Signed>(s) >> 16, j = reinterpret_cast<Signed>(t) >> 16;
+  const Signed x0 = Wrap<kPowerOfTwo>(i, w), y0 = Wrap<kPowerOfTwo>(j, h);
+  const Signed index = RowStart<kPowerOfTwo>(grid, y0) + x0;
+  // Each pixel's texels as two pairs: one 8-byte load each unless a neighbour wraps.
+  Pair top[4], bottom[4];
+  const Signed edge = (x0 == w - 1) | (y0 == h - 1);
+  const auto halves = reinterpret_cast<std::uint64_t __attribute__((vector_size(16)))>(edge);
+  if (!(halves[0] | halves[1])) {
+    for (int k = 0; k < 4; ++k) {
+      top[k] = LoadPair(texels + index[k]);
+      bottom[k] = LoadPair(texels + index[k] + w);
+    }
+  } else {
+    const Signed x1 = Wrap<kPowerOfTwo>(i + 1, w), y1 = Wrap<kPowerOfTwo>(j + 1, h);
+    const Signed row0 = RowStart<kPowerOfTwo>(grid, y0), row1 = RowStart<kPowerOfTwo>(grid, y1);
+    for (int k = 0; k < 4; ++k) {
+      top[k] = Pair{texels[row0[k] + x0[k]], texels[row0[k] + x1[k]]};
+      bottom[k] = Pair{texels[row1[k] + x0[k]], texels[row1[k] + x1[k]]};
+    }
+  }
+  // Left texels of pixels 0 and 1, then their right ones; the same for 2 and 3.
+  const Lanes top01 = __builtin_shufflevector(top[0], top[1], 0, 2, 1, 3);
+  const Lanes top23 = __builtin_shufflevector(top[2], top[3], 0, 2, 1, 3);
+  const Lanes bottom01 = __builtin_shufflevector(bottom[0], bottom[1], 0, 2, 1, 3);
+  const Lanes bottom23 = __builtin_shufflevector(bottom[2], bottom[3], 0, 2, 1, 3);
+  const Lanes fs = (s >> 8) & 0xFF, ft = (t >> 8) & 0xFF;
+  const Channels sLow = LowWeights(fs), sHigh = HighWeights(fs), tLow = LowWeights(ft), tHigh = HighWeights(ft);
+  const Channels upperLow = Lerp(LowChannels(top01), HighChannels(top01), sLow);
+  const Channels upperHigh = Lerp(LowChannels(top23), HighChannels(top23), sHigh);
+  const Channels lowerLow = Lerp(LowChannels(bottom01), HighChannels(bottom01), sLow);
+  const Channels lowerHigh = Lerp(LowChannels(bottom23), HighChannels(bottom23), sHigh);
+  Channels low = Saturate(((Lerp(upperLow, lowerLow, tLow) * colours.diffuse) >> 8) + colours.specular);
+  Channels high = Saturate(((Lerp(upperHigh, lowerHigh, tHigh) * colours.diffuse) >> 8) + colours.specular);
+  Lanes existing = {};
+  if (kAdditive || colourKey) existing = LoadFour(target);
+  if constexpr (kAdditive) {
+    const Lanes wide = sizeof(Pixel) == 2 ? Widen565(existing) : existing;
+    low = Saturate(low + LowChannels(wide));
+    high = Saturate(high + HighChannels(wide));
+  }
+  Lanes colour = PackChannels(low, high);
+  if constexpr (sizeof(Pixel) == 2) colour = Narrow565(colour);
+  if (colourKey) {
+    const Lanes keyed = KeyedLanes<kPowerOfTwo>(grid, s, t);
+    colour = (colour & ~keyed) | (existing & keyed);
+  }
+  StoreFour(target, colour);
+}
+
+template <class Pixel, bool kPowerOfTwo, bool kAdditive>
+void ShadeSteps(const BasicAffineSpan<Pixel>& span) {
+  const Grid grid(*span.texture);
+  const std::uint32_t d = span.diffuse;
+  const auto channel = [](std::uint32_t c, int shift) { return static_cast<std::uint16_t>((c >> shift) & 0xFF); };
+  const std::uint16_t b = channel(d, 0) + 1, g = channel(d, 8) + 1, r = channel(d, 16) + 1;
+  const Colours colours = {Channels{b, g, r, 1, b, g, r, 1}, LowChannels(Lanes{span.specular, span.specular, 0, 0})};
+  const bool colourKey = span.colourKey;
+  const std::uint8_t* const live = span.liveBlocks;
+  const std::uint32_t ds = span.ds, dt = span.dt;
+  const std::uint32_t sModulus = TexelModulus(grid.width, kPowerOfTwo);
+  const std::uint32_t tModulus = TexelModulus(grid.height, kPowerOfTwo);
+  Lanes s = {span.s}, t = {span.t};
+  for (int k = 1; k < kStep; ++k) {
+    s[k] = Advance(s[k - 1], ds, sModulus);
+    t[k] = Advance(t[k - 1], dt, tModulus);
+  }
+  const Lanes sStep = Lanes{} + (sModulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * kStep % sModulus) : ds * kStep);
+  const Lanes tStep = Lanes{} + (tModulus ? static_cast<std::uint32_t>(std::uint64_t{dt} * kStep % tModulus) : dt * kStep);
+  Pixel* const target = span.target;
+  const int count = span.count;
+  for (int i = 0; i < count;) {
+    // Live blocks come only with power-of-two textures, whose positions step modulo 2^32.
+    const int end = live ? std::min(i + kRun, count) : count;
+    if (live && RunSamplesOnlyDeadBlocks(live, *span.texture, s[0], t[0], ds, dt, end - i)) {
+      s += sStep + sStep;
+      t += tStep + tStep;
+      i = end;
+      continue;
+    }
+    for (; i + kStep <= end; i += kStep) {
+      ShadeFour<Pixel, kPowerOfTwo, kAdditive>(grid, colours, colourKey, s, t, target + i);
+      s = Step<kPowerOfTwo>(s, sStep, sModulus);
+      t = Step<kPowerOfTwo>(t, tStep, tModulus);
+    }
+    if (i < end) {
+      // The last few pixels as a full step through a scratch copy.
+      Pixel scratch[kStep] = {};
+      std::copy(target + i, target + end, scratch);
+      ShadeFour<Pixel, kPowerOfTwo, kAdditive>(grid, colours, colourKey, s, t, scratch);
+      std::copy(scratch, scratch + (end - i), target + i);
+      i = end;
+    }
   }
 }
 
 template <class Pixel>
 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
-  const std::uint32_t sModulus = TexelModulus(span.texture->width(), span.texture->powerOfTwo());
-  const std::uint32_t tModulus = TexelModulus(span.texture->height(), span.texture->powerOfTwo());
-  if (!span.liveBlocks) {
-    ShadePixels(span, span.target, span.count, span.s, span.t, sModulus, tModulus);
-    return;
-  }
-  // Live blocks come only with power-of-two textures, whose positions step modulo 2^32.
-  std::uint32_t s = span.s, t = span.t;
-  for (int i = 0; i < span.count; i += kRun, s += kRun * span.ds, t += kRun * span.dt) {
-    const int count = std::min(kRun, span.count - i);
-    if (RunSamplesOnlyDeadBlocks(span.liveBlocks, *span.texture, s, t, span.ds, span.dt, count)) continue;
-    ShadePixels(span, span.target + i, count, s, t, 0, 0);
+  if (span.count <= 0) return;
+  const bool powerOfTwo = span.texture->powerOfTwo();
+  if (powerOfTwo && span.additive) {
+    ShadeSteps<Pixel, true, true>(span);
+  } else if (powerOfTwo) {
+    ShadeSteps<Pixel, true, false>(span);
+  } else if (span.additive) {
+    ShadeSteps<Pixel, false, true>(span);
+  } else {
+    ShadeSteps<Pixel, false, false>(span);
   }
 }
 
