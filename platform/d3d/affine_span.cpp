@@ -144,6 +144,14 @@ template <bool kPowerOfTwo>
   return reinterpret_cast<Lanes>((value >= grid.keyLow) & (value <= grid.keyHigh));
 }
 
+// Two pixels' texel pairs of one row: their left texels, then their right ones.
+[[gnu::always_inline]] inline Lanes Join(Pair first, Pair second) { return __builtin_shufflevector(first, second, 0, 2, 1, 3); }
+
+// The upper and lower pairs of pixels 0 and 1, and of 2 and 3.
+struct Taps {
+  Lanes top01, top23, bottom01, bottom23;
+};
+
 struct Colours {
   Channels diffuse;   // each channel plus one
   Channels specular;
@@ -159,33 +167,26 @@ template <class Pixel, bool kPowerOfTwo, bool kAdditive>
   const Signed x0 = Wrap<kPowerOfTwo>(i, w), y0 = Wrap<kPowerOfTwo>(j, h);
   const Signed index = RowStart<kPowerOfTwo>(grid, y0) + x0;
   // Each pixel's texels as two pairs: one 8-byte load each unless a neighbour wraps.
-  Pair top[4], bottom[4];
   const Signed edge = (x0 == w - 1) | (y0 == h - 1);
   const auto halves = reinterpret_cast<std::uint64_t __attribute__((vector_size(16)))>(edge);
-  if (!(halves[0] | halves[1])) {
-    for (int k = 0; k < 4; ++k) {
-      top[k] = LoadPair(texels + index[k]);
-      bottom[k] = LoadPair(texels + index[k] + w);
-    }
+  Taps taps;
+  if (!(halves[0] | halves[1])) [[likely]] {
+    const std::uint32_t *a = texels + index[0], *b = texels + index[1], *c = texels + index[2], *e = texels + index[3];
+    taps = {Join(LoadPair(a), LoadPair(b)), Join(LoadPair(c), LoadPair(e)), Join(LoadPair(a + w), LoadPair(b + w)),
+            Join(LoadPair(c + w), LoadPair(e + w))};
   } else {
     const Signed x1 = Wrap<kPowerOfTwo>(i + 1, w), y1 = Wrap<kPowerOfTwo>(j + 1, h);
     const Signed row0 = RowStart<kPowerOfTwo>(grid, y0), row1 = RowStart<kPowerOfTwo>(grid, y1);
-    for (int k = 0; k < 4; ++k) {
-      top[k] = Pair{texels[row0[k] + x0[k]], texels[row0[k] + x1[k]]};
-      bottom[k] = Pair{texels[row1[k] + x0[k]], texels[row1[k] + x1[k]]};
-    }
+    const auto pair = [&](Signed row, int k) { return Pair{texels[row[k] + x0[k]], texels[row[k] + x1[k]]}; };
+    taps = {Join(pair(row0, 0), pair(row0, 1)), Join(pair(row0, 2), pair(row0, 3)), Join(pair(row1, 0), pair(row1, 1)),
+            Join(pair(row1, 2), pair(row1, 3))};
   }
-  // Left texels of pixels 0 and 1, then their right ones; the same for 2 and 3.
-  const Lanes top01 = __builtin_shufflevector(top[0], top[1], 0, 2, 1, 3);
-  const Lanes top23 = __builtin_shufflevector(top[2], top[3], 0, 2, 1, 3);
-  const Lanes bottom01 = __builtin_shufflevector(bottom[0], bottom[1], 0, 2, 1, 3);
-  const Lanes bottom23 = __builtin_shufflevector(bottom[2], bottom[3], 0, 2, 1, 3);
   const Lanes fs = (s >> 8) & 0xFF, ft = (t >> 8) & 0xFF;
   const Channels sLow = LowWeights(fs), sHigh = HighWeights(fs), tLow = LowWeights(ft), tHigh = HighWeights(ft);
-  const Channels upperLow = Lerp(LowChannels(top01), HighChannels(top01), sLow);
-  const Channels upperHigh = Lerp(LowChannels(top23), HighChannels(top23), sHigh);
-  const Channels lowerLow = Lerp(LowChannels(bottom01), HighChannels(bottom01), sLow);
-  const Channels lowerHigh = Lerp(LowChannels(bottom23), HighChannels(bottom23), sHigh);
+  const Channels upperLow = Lerp(LowChannels(taps.top01), HighChannels(taps.top01), sLow);
+  const Channels upperHigh = Lerp(LowChannels(taps.top23), HighChannels(taps.top23), sHigh);
+  const Channels lowerLow = Lerp(LowChannels(taps.bottom01), HighChannels(taps.bottom01), sLow);
+  const Channels lowerHigh = Lerp(LowChannels(taps.bottom23), HighChannels(taps.bottom23), sHigh);
   Channels low = Saturate(((Lerp(upperLow, lowerLow, tLow) * colours.diffuse) >> 8) + colours.specular);
   Channels high = Saturate(((Lerp(upperHigh, lowerHigh, tHigh) * colours.diffuse) >> 8) + colours.specular);
   Lanes existing = {};
