@@ -55,10 +55,11 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   for (; i + 8 <= count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
                           s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
     if (skipDead && RunSamplesOnlyDeadBlocks(span.liveBlocks, *span.texture, sFirst, tFirst, span.ds, span.dt, 8)) continue;
-    __m256i keyed = colourKey ? KeyedLanes(grid, s, t) : _mm256_setzero_si256();
+    const Taps8 taps = FetchTaps8(grid, s, t);
+    __m256i keyed = colourKey ? KeyedTaps8(grid, taps, s, t) : _mm256_setzero_si256();
     if (colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
     __m256i low, high;
-    SampleBilinear8(grid, s, t, low, high);
+    BlendTaps8(taps, s, t, low, high);
     low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
     high = _mm256_srli_epi16(_mm256_mullo_epi16(high, diffuse), 8);
     __m256i colour = _mm256_adds_epu8(_mm256_packus_epi16(low, high), specular);

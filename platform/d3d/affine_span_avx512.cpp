@@ -124,12 +124,13 @@ AVX512_INLINE void Blend(const Taps& taps, __m512i s, __m512i t, __m512i& low, _
   high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
 }
 
-// Lanes whose nearest texel is within the source key.
-AVX512_INLINE __mmask16 Keyed(const TexelGrid& grid, __m512i s, __m512i t) {
+// Lanes whose nearest texel is within the source key: one of the taps, the right one from half
+// a texel on, the lower likewise.
+AVX512_INLINE __mmask16 Keyed(const TexelGrid& grid, const Taps& taps, __m512i s, __m512i t) {
   const __m512i half = _mm512_set1_epi32(0x8000);
-  const __m512i x = Wrap(_mm512_srai_epi32(_mm512_add_epi32(s, half), 16), grid.width, grid.powerOfTwo);
-  const __m512i y = Wrap(_mm512_srai_epi32(_mm512_add_epi32(t, half), 16), grid.height, grid.powerOfTwo);
-  const __m512i c = Gather(grid, x, y);
+  const __mmask16 right = _mm512_test_epi32_mask(s, half), lower = _mm512_test_epi32_mask(t, half);
+  const __m512i c = _mm512_mask_blend_epi32(lower, _mm512_mask_blend_epi32(right, taps.t00, taps.t01),
+                                            _mm512_mask_blend_epi32(right, taps.t10, taps.t11));
   const __m512i value = _mm512_or_si512(
       _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(c, 8), _mm512_set1_epi32(0xF800)),
                       _mm512_and_si512(_mm512_srli_epi32(c, 5), _mm512_set1_epi32(0x07E0))),
@@ -198,10 +199,11 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
     const int pixels = std::min(kStep, count - i);
     if (live && RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, pixels)) continue;
     __mmask16 write = static_cast<__mmask16>((1u << pixels) - 1);
-    if (colourKey) write &= static_cast<__mmask16>(~Keyed(grid, s, t));
+    const Taps taps = FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt);
+    if (colourKey) write &= static_cast<__mmask16>(~Keyed(grid, taps, s, t));
     if (!write) continue;
     __m512i low, high;
-    Blend(FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt), s, t, low, high);
+    Blend(taps, s, t, low, high);
     low = _mm512_srli_epi16(_mm512_mullo_epi16(low, diffuse), 8);
     high = _mm512_srli_epi16(_mm512_mullo_epi16(high, diffuse), 8);
     __m512i colour = _mm512_adds_epu8(_mm512_packus_epi16(low, high), specular);

@@ -78,45 +78,74 @@ __attribute__((target("avx2"))) inline __m256i TexelIndex(const TexelGrid& grid,
   return _mm256_add_epi32(row, x);
 }
 
-// Bilinear samples at eight 16.16 positions (s, t), as 16-bit channel lanes: low holds pixels
-// 0, 1, 4, 5 and high pixels 2, 3, 6, 7 (the order unpacking gives, which
-// _mm256_packus_epi16(low, high) undoes). Positions on textures of other sizes than powers of two
-// lie within one texture size of the texture.
-__attribute__((target("avx2"), always_inline)) inline void SampleBilinear8(const TexelGrid& grid, __m256i s, __m256i t,
-                                                                          __m256i& low, __m256i& high) {
+// The texel pairs at eight indices, each one 64-bit load: pixels 0, 1, 4, 5 go to one gather and
+// 2, 3, 6, 7 to the other, so that taking even and odd words gives the left and right texels in
+// pixel order.
+__attribute__((target("avx2"), always_inline)) inline void GatherPairs8(const int* texels, __m256i index,
+                                                                       __m256i& left, __m256i& right) {
+  index = _mm256_permutevar8x32_epi32(index, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
+  const auto* base = reinterpret_cast<const long long*>(texels);
+  const __m256 a = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_castsi256_si128(index), 4));
+  const __m256 b = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_extracti128_si256(index, 1), 4));
+  left = _mm256_castps_si256(_mm256_shuffle_ps(a, b, 0x88));
+  right = _mm256_castps_si256(_mm256_shuffle_ps(a, b, 0xDD));
+}
+
+// The four texels around eight 16.16 positions (s, t). Positions on textures of other sizes than
+// powers of two lie within one texture size of the texture.
+struct Taps8 {
+  __m256i t00, t01, t10, t11;  // top-left, top-right, bottom-left, bottom-right
+};
+
+__attribute__((target("avx2"), always_inline)) inline Taps8 FetchTaps8(const TexelGrid& grid, __m256i s, __m256i t) {
   const int* texels = grid.texels;
-  const int w = grid.width, h = grid.height;
   const bool p2 = grid.powerOfTwo;
-  const __m256i one = _mm256_set1_epi32(1), byte = _mm256_set1_epi32(0xFF);
-  const __m256i full = _mm256_set1_epi16(256), zero = _mm256_setzero_si256();
-  __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
-  __m256i x0 = WrapLanes(i, w, p2), x1 = WrapLanes(_mm256_add_epi32(i, one), w, p2);
-  __m256i y0 = WrapLanes(j, h, p2), y1 = WrapLanes(_mm256_add_epi32(j, one), h, p2);
-  __m256i t00 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x0, y0), 4);
-  __m256i t01 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x1, y0), 4);
-  __m256i t10 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x0, y1), 4);
-  __m256i t11 = _mm256_i32gather_epi32(texels, TexelIndex(grid, x1, y1), 4);
+  const __m256i one = _mm256_set1_epi32(1);
+  const __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
+  const __m256i x0 = WrapLanes(i, grid.width, p2), x1 = WrapLanes(_mm256_add_epi32(i, one), grid.width, p2);
+  const __m256i y0 = WrapLanes(j, grid.height, p2), y1 = WrapLanes(_mm256_add_epi32(j, one), grid.height, p2);
+  const __m256i top = TexelIndex(grid, x0, y0), bottom = TexelIndex(grid, x0, y1);
+  const __m256i lastColumn = _mm256_cmpeq_epi32(x0, _mm256_set1_epi32(grid.width - 1));
+  if (!_mm256_testz_si256(lastColumn, lastColumn)) {
+    return {_mm256_i32gather_epi32(texels, top, 4), _mm256_i32gather_epi32(texels, TexelIndex(grid, x1, y0), 4),
+            _mm256_i32gather_epi32(texels, bottom, 4), _mm256_i32gather_epi32(texels, TexelIndex(grid, x1, y1), 4)};
+  }
+  // No pair wraps: each row's two texels are one 64-bit load.
+  Taps8 taps;
+  GatherPairs8(texels, top, taps.t00, taps.t01);
+  GatherPairs8(texels, bottom, taps.t10, taps.t11);
+  return taps;
+}
+
+// Bilinear samples of the taps at (s, t), as 16-bit channel lanes: low holds pixels 0, 1, 4, 5
+// and high pixels 2, 3, 6, 7 (the order unpacking gives, which _mm256_packus_epi16(low, high)
+// undoes).
+__attribute__((target("avx2"), always_inline)) inline void BlendTaps8(const Taps8& taps, __m256i s, __m256i t,
+                                                                     __m256i& low, __m256i& high) {
+  const __m256i byte = _mm256_set1_epi32(0xFF), full = _mm256_set1_epi16(256), zero = _mm256_setzero_si256();
   __m256i fsLow, fsHigh, ftLow, ftHigh;
   SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(s, 8), byte), fsLow, fsHigh);
   SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(t, 8), byte), ftLow, ftHigh);
   __m256i gsLow = _mm256_sub_epi16(full, fsLow), gsHigh = _mm256_sub_epi16(full, fsHigh);
   __m256i gtLow = _mm256_sub_epi16(full, ftLow), gtHigh = _mm256_sub_epi16(full, ftHigh);
-  __m256i topLow = Lerp16(_mm256_unpacklo_epi8(t00, zero), _mm256_unpacklo_epi8(t01, zero), fsLow, gsLow);
-  __m256i topHigh = Lerp16(_mm256_unpackhi_epi8(t00, zero), _mm256_unpackhi_epi8(t01, zero), fsHigh, gsHigh);
-  __m256i botLow = Lerp16(_mm256_unpacklo_epi8(t10, zero), _mm256_unpacklo_epi8(t11, zero), fsLow, gsLow);
-  __m256i botHigh = Lerp16(_mm256_unpackhi_epi8(t10, zero), _mm256_unpackhi_epi8(t11, zero), fsHigh, gsHigh);
+  __m256i topLow = Lerp16(_mm256_unpacklo_epi8(taps.t00, zero), _mm256_unpacklo_epi8(taps.t01, zero), fsLow, gsLow);
+  __m256i topHigh = Lerp16(_mm256_unpackhi_epi8(taps.t00, zero), _mm256_unpackhi_epi8(taps.t01, zero), fsHigh, gsHigh);
+  __m256i botLow = Lerp16(_mm256_unpacklo_epi8(taps.t10, zero), _mm256_unpacklo_epi8(taps.t11, zero), fsLow, gsLow);
+  __m256i botHigh = Lerp16(_mm256_unpackhi_epi8(taps.t10, zero), _mm256_unpackhi_epi8(taps.t11, zero), fsHigh, gsHigh);
   low = Lerp16(topLow, botLow, ftLow, gtLow);
   high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
 }
 
-// All-ones lanes where the texel nearest (s, t) is within the source key; texel values are read
-// back from the widened copy, which narrows to the stored value exactly.
-__attribute__((target("avx2"), always_inline)) inline __m256i KeyedLanes(const TexelGrid& grid, __m256i s, __m256i t) {
+// All-ones lanes where the texel nearest (s, t) is within the source key. That texel is one of
+// the taps (the right one from half a texel on, the lower likewise); its value is read back from
+// the widened copy, which narrows to the stored value exactly.
+__attribute__((target("avx2"), always_inline)) inline __m256i KeyedTaps8(const TexelGrid& grid, const Taps8& taps,
+                                                                        __m256i s, __m256i t) {
   const __m256i half = _mm256_set1_epi32(0x8000);
-  __m256i x = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(s, half), 16), grid.width, grid.powerOfTwo);
-  __m256i y = WrapLanes(_mm256_srai_epi32(_mm256_add_epi32(t, half), 16), grid.height, grid.powerOfTwo);
-  __m256i index = TexelIndex(grid, x, y);
-  __m256i c = _mm256_i32gather_epi32(grid.texels, index, 4);
+  const __m256i right = _mm256_cmpeq_epi32(_mm256_and_si256(s, half), half);
+  const __m256i lower = _mm256_cmpeq_epi32(_mm256_and_si256(t, half), half);
+  const __m256i c = _mm256_blendv_epi8(_mm256_blendv_epi8(taps.t00, taps.t01, right),
+                                       _mm256_blendv_epi8(taps.t10, taps.t11, right), lower);
   __m256i value = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800)),
                                                   _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0))),
                                   _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F)));

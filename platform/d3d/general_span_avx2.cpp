@@ -137,14 +137,15 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
       }
       continue;
     }
-    if (texture && settings.colourKey) {
-      visible = _mm_andnot_si128(Narrow32To16(KeyedLanes(grid, s, t)), visible);
-      if (_mm_testz_si128(visible, visible)) continue;
-    }
     __m256i colour = diffuse;
     if (texture) {
+      const Taps8 taps = FetchTaps8(grid, s, t);
+      if (settings.colourKey) {
+        visible = _mm_andnot_si128(Narrow32To16(KeyedTaps8(grid, taps, s, t)), visible);
+        if (_mm_testz_si128(visible, visible)) continue;
+      }
       __m256i low, high;
-      SampleBilinear8(grid, s, t, low, high);
+      BlendTaps8(taps, s, t, low, high);
       low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
       high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
       colour = _mm256_packus_epi16(low, high);
