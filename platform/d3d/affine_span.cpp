@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/d3d/live_blocks.h"
 #include "platform/d3d/sampler.h"
@@ -44,26 +45,29 @@ struct Grid {
   int rowShift = 0;
 };
 
+// Pixels 0 and 1 (or 2 and 3) of four 0x00RRGGBB lanes as channel lanes.
 [[gnu::always_inline]] inline Channels LowChannels(Lanes c) {
   const Bytes b = reinterpret_cast<Bytes>(c);
-  return __builtin_convertvector(__builtin_shufflevector(b, b, 0, 1, 2, 3, 4, 5, 6, 7), Channels);
+  return reinterpret_cast<Channels>(
+      __builtin_shufflevector(b, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
 }
 [[gnu::always_inline]] inline Channels HighChannels(Lanes c) {
   const Bytes b = reinterpret_cast<Bytes>(c);
-  return __builtin_convertvector(__builtin_shufflevector(b, b, 8, 9, 10, 11, 12, 13, 14, 15), Channels);
+  return reinterpret_cast<Channels>(
+      __builtin_shufflevector(b, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
 }
+// Channels of at most 255 back into four lanes.
 [[gnu::always_inline]] inline Lanes PackChannels(Channels low, Channels high) {
-  const HalfBytes l = __builtin_convertvector(low, HalfBytes), h = __builtin_convertvector(high, HalfBytes);
-  return reinterpret_cast<Lanes>(__builtin_shufflevector(l, h, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+  return reinterpret_cast<Lanes>(__builtin_shufflevector(reinterpret_cast<Bytes>(low), reinterpret_cast<Bytes>(high), 0,
+                                                         2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30));
 }
 // Per-pixel weights (0..255 in each lane) over the channels of pixels 0 and 1, or 2 and 3.
-[[gnu::always_inline]] inline Channels LowWeights(Lanes f) {
-  const Channels v = reinterpret_cast<Channels>(f);
-  return __builtin_shufflevector(v, v, 0, 0, 0, 0, 2, 2, 2, 2);
+[[gnu::always_inline]] inline Lanes DoubleWeights(Lanes f) { return f | f << 16; }
+[[gnu::always_inline]] inline Channels LowWeights(Lanes doubled) {
+  return reinterpret_cast<Channels>(__builtin_shufflevector(doubled, doubled, 0, 0, 1, 1));
 }
-[[gnu::always_inline]] inline Channels HighWeights(Lanes f) {
-  const Channels v = reinterpret_cast<Channels>(f);
-  return __builtin_shufflevector(v, v, 4, 4, 4, 4, 6, 6, 6, 6);
+[[gnu::always_inline]] inline Channels HighWeights(Lanes doubled) {
+  return reinterpret_cast<Channels>(__builtin_shufflevector(doubled, doubled, 2, 2, 3, 3));
 }
 [[gnu::always_inline]] inline Channels Lerp(Channels a, Channels b, Channels f) { return (a * (256 - f) + b * f) >> 8; }
 // Channels stay below 2^15 here, so the signed minimum, which every vector unit has, will do.
@@ -73,25 +77,40 @@ struct Grid {
   return reinterpret_cast<Channels>(s > 255 ? 255 : s);
 }
 
-[[gnu::always_inline]] inline Lanes Widen565(Lanes p) {
-  const Lanes r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
-  return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+// Two R5G6B5 pixels, each repeated over four lanes, widened to channel lanes: each field moved up
+// to end at bit 15, cut from its neighbours and moved down to six bits, then (x << 3 | x >> 2) = 66 * (2 x) >> 4 for five-bit fields and
+// (x << 2 | x >> 4) = 65 x >> 4 for six-bit ones.
+[[gnu::always_inline]] inline Channels Widen565(Channels repeated) {
+  const Channels top = repeated * Channels{2048, 32, 1, 0, 2048, 32, 1, 0} &
+                       Channels{0xF800, 0xFC00, 0xF800, 0, 0xF800, 0xFC00, 0xF800, 0};
+  return ((top >> 10) * Channels{66, 65, 66, 0, 66, 65, 66, 0}) >> 4;
 }
 [[gnu::always_inline]] inline Lanes Narrow565(Lanes c) { return ((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x1F); }
 
-[[gnu::always_inline]] inline Lanes LoadFour(const std::uint16_t* pixels) {
-  Words w;
-  std::memcpy(&w, pixels, sizeof w);
-  return __builtin_convertvector(w, Lanes);
+template <class Pixel>
+[[gnu::always_inline]] inline auto LoadFour(const Pixel* pixels) {
+  std::conditional_t<sizeof(Pixel) == 2, Words, Lanes> four;
+  std::memcpy(&four, pixels, sizeof four);
+  return four;
 }
-[[gnu::always_inline]] inline Lanes LoadFour(const std::uint32_t* pixels) {
-  Lanes l;
-  std::memcpy(&l, pixels, sizeof l);
-  return l;
+[[gnu::always_inline]] inline Lanes AsLanes(Words w) { return reinterpret_cast<Lanes>(__builtin_shufflevector(w, Words{}, 0, 4, 1, 5, 2, 6, 3, 7)); }
+[[gnu::always_inline]] inline Lanes AsLanes(Lanes l) { return l; }
+// Pixels 0 and 1, and 2 and 3, of the frame as channel lanes.
+[[gnu::always_inline]] inline void FrameChannels(Words w, Channels& low, Channels& high) {
+  const Channels doubled = __builtin_shufflevector(w, w, 0, 0, 1, 1, 2, 2, 3, 3);
+  low = Widen565(reinterpret_cast<Channels>(__builtin_shufflevector(reinterpret_cast<Lanes>(doubled), reinterpret_cast<Lanes>(doubled), 0, 0, 1, 1)));
+  high = Widen565(reinterpret_cast<Channels>(__builtin_shufflevector(reinterpret_cast<Lanes>(doubled), reinterpret_cast<Lanes>(doubled), 2, 2, 3, 3)));
+}
+[[gnu::always_inline]] inline void FrameChannels(Lanes l, Channels& low, Channels& high) {
+  low = LowChannels(l);
+  high = HighChannels(l);
 }
 [[gnu::always_inline]] inline void StoreFour(std::uint16_t* pixels, Lanes l) {
-  const Words w = __builtin_convertvector(l, Words);
-  std::memcpy(pixels, &w, sizeof w);
+  // Even words gathered within each half, then the halves joined: three shuffles on SSE2.
+  const Channels c = reinterpret_cast<Channels>(l);
+  const Lanes halves = reinterpret_cast<Lanes>(__builtin_shufflevector(c, c, 0, 2, 0, 0, 4, 6, 4, 4));
+  const Lanes joined = __builtin_shufflevector(halves, halves, 0, 2, 0, 0);
+  std::memcpy(pixels, &joined, sizeof(Words));
 }
 [[gnu::always_inline]] inline void StoreFour(std::uint32_t* pixels, Lanes l) { std::memcpy(pixels, &l, sizeof l); }
 
@@ -181,7 +200,7 @@ template <class Pixel, bool kPowerOfTwo, bool kAdditive>
     taps = {Join(pair(row0, 0), pair(row0, 1)), Join(pair(row0, 2), pair(row0, 3)), Join(pair(row1, 0), pair(row1, 1)),
             Join(pair(row1, 2), pair(row1, 3))};
   }
-  const Lanes fs = (s >> 8) & 0xFF, ft = (t >> 8) & 0xFF;
+  const Lanes fs = DoubleWeights((s >> 8) & 0xFF), ft = DoubleWeights((t >> 8) & 0xFF);
   const Channels sLow = LowWeights(fs), sHigh = HighWeights(fs), tLow = LowWeights(ft), tHigh = HighWeights(ft);
   const Channels upperLow = Lerp(LowChannels(taps.top01), HighChannels(taps.top01), sLow);
   const Channels upperHigh = Lerp(LowChannels(taps.top23), HighChannels(taps.top23), sHigh);
@@ -189,18 +208,18 @@ template <class Pixel, bool kPowerOfTwo, bool kAdditive>
   const Channels lowerHigh = Lerp(LowChannels(taps.bottom23), HighChannels(taps.bottom23), sHigh);
   Channels low = Saturate(((Lerp(upperLow, lowerLow, tLow) * colours.diffuse) >> 8) + colours.specular);
   Channels high = Saturate(((Lerp(upperHigh, lowerHigh, tHigh) * colours.diffuse) >> 8) + colours.specular);
-  Lanes existing = {};
-  if (kAdditive || colourKey) existing = LoadFour(target);
+  const auto existing = LoadFour(target);  // only read where used
   if constexpr (kAdditive) {
-    const Lanes wide = sizeof(Pixel) == 2 ? Widen565(existing) : existing;
-    low = Saturate(low + LowChannels(wide));
-    high = Saturate(high + HighChannels(wide));
+    Channels frameLow, frameHigh;
+    FrameChannels(existing, frameLow, frameHigh);
+    low = Saturate(low + frameLow);
+    high = Saturate(high + frameHigh);
   }
   Lanes colour = PackChannels(low, high);
   if constexpr (sizeof(Pixel) == 2) colour = Narrow565(colour);
   if (colourKey) {
     const Lanes keyed = KeyedLanes<kPowerOfTwo>(grid, s, t);
-    colour = (colour & ~keyed) | (existing & keyed);
+    colour = (colour & ~keyed) | (AsLanes(existing) & keyed);
   }
   StoreFour(target, colour);
 }
