@@ -19,7 +19,6 @@ using Signed = std::int32_t __attribute__((vector_size(16)));
 using Pair = std::uint32_t __attribute__((vector_size(8)));       // two neighbouring texels
 using Channels = std::uint16_t __attribute__((vector_size(16)));  // two pixels' channels
 using Bytes = std::uint8_t __attribute__((vector_size(16)));
-using HalfBytes = std::uint8_t __attribute__((vector_size(8)));
 using Words = std::uint16_t __attribute__((vector_size(8)));      // four R5G6B5 pixels
 
 constexpr int kStep = 4;
@@ -78,14 +77,16 @@ struct Grid {
 }
 
 // Two R5G6B5 pixels, each repeated over four lanes, widened to channel lanes: each field moved up
-// to end at bit 15, cut from its neighbours and moved down to six bits, then (x << 3 | x >> 2) = 66 * (2 x) >> 4 for five-bit fields and
-// (x << 2 | x >> 4) = 65 x >> 4 for six-bit ones.
+// to end at bit 15, cut from its neighbours and moved down to six bits, then x << 3 | x >> 2 taken
+// as 66 * (2 x) >> 4 for five-bit fields and x << 2 | x >> 4 as 65 x >> 4 for six-bit ones.
 [[gnu::always_inline]] inline Channels Widen565(Channels repeated) {
   const Channels top = repeated * Channels{2048, 32, 1, 0, 2048, 32, 1, 0} &
                        Channels{0xF800, 0xFC00, 0xF800, 0, 0xF800, 0xFC00, 0xF800, 0};
   return ((top >> 10) * Channels{66, 65, 66, 0, 66, 65, 66, 0}) >> 4;
 }
-[[gnu::always_inline]] inline Lanes Narrow565(Lanes c) { return ((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x1F); }
+[[gnu::always_inline]] inline Lanes Narrow565(Lanes c) {
+  return ((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x1F);
+}
 
 template <class Pixel>
 [[gnu::always_inline]] inline auto LoadFour(const Pixel* pixels) {
@@ -93,13 +94,15 @@ template <class Pixel>
   std::memcpy(&four, pixels, sizeof four);
   return four;
 }
-[[gnu::always_inline]] inline Lanes AsLanes(Words w) { return reinterpret_cast<Lanes>(__builtin_shufflevector(w, Words{}, 0, 4, 1, 5, 2, 6, 3, 7)); }
+[[gnu::always_inline]] inline Lanes AsLanes(Words w) {
+  return reinterpret_cast<Lanes>(__builtin_shufflevector(w, Words{}, 0, 4, 1, 5, 2, 6, 3, 7));
+}
 [[gnu::always_inline]] inline Lanes AsLanes(Lanes l) { return l; }
 // Pixels 0 and 1, and 2 and 3, of the frame as channel lanes.
 [[gnu::always_inline]] inline void FrameChannels(Words w, Channels& low, Channels& high) {
-  const Channels doubled = __builtin_shufflevector(w, w, 0, 0, 1, 1, 2, 2, 3, 3);
-  low = Widen565(reinterpret_cast<Channels>(__builtin_shufflevector(reinterpret_cast<Lanes>(doubled), reinterpret_cast<Lanes>(doubled), 0, 0, 1, 1)));
-  high = Widen565(reinterpret_cast<Channels>(__builtin_shufflevector(reinterpret_cast<Lanes>(doubled), reinterpret_cast<Lanes>(doubled), 2, 2, 3, 3)));
+  const Lanes doubled = reinterpret_cast<Lanes>(__builtin_shufflevector(w, w, 0, 0, 1, 1, 2, 2, 3, 3));
+  low = Widen565(reinterpret_cast<Channels>(__builtin_shufflevector(doubled, doubled, 0, 0, 1, 1)));
+  high = Widen565(reinterpret_cast<Channels>(__builtin_shufflevector(doubled, doubled, 2, 2, 3, 3)));
 }
 [[gnu::always_inline]] inline void FrameChannels(Lanes l, Channels& low, Channels& high) {
   low = LowChannels(l);
@@ -164,7 +167,9 @@ template <bool kPowerOfTwo>
 }
 
 // Two pixels' texel pairs of one row: their left texels, then their right ones.
-[[gnu::always_inline]] inline Lanes Join(Pair first, Pair second) { return __builtin_shufflevector(first, second, 0, 2, 1, 3); }
+[[gnu::always_inline]] inline Lanes Join(Pair first, Pair second) {
+  return __builtin_shufflevector(first, second, 0, 2, 1, 3);
+}
 
 // The upper and lower pairs of pixels 0 and 1, and of 2 and 3.
 struct Taps {
@@ -232,7 +237,8 @@ void ShadeSteps(const BasicAffineSpan<Pixel>& span) {
   const std::uint16_t b = channel(d, 0) + 1, g = channel(d, 8) + 1, r = channel(d, 16) + 1;
   const Colours colours = {Channels{b, g, r, 1, b, g, r, 1}, LowChannels(Lanes{span.specular, span.specular, 0, 0})};
   const bool colourKey = span.colourKey;
-  const std::uint8_t* const live = span.liveBlocks;
+  // Live blocks come only with power-of-two textures, whose positions step modulo 2^32.
+  const std::uint8_t* const live = kPowerOfTwo ? span.liveBlocks : nullptr;
   const std::uint32_t ds = span.ds, dt = span.dt;
   const std::uint32_t sModulus = TexelModulus(grid.width, kPowerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, kPowerOfTwo);
@@ -241,12 +247,13 @@ void ShadeSteps(const BasicAffineSpan<Pixel>& span) {
     s[k] = Advance(s[k - 1], ds, sModulus);
     t[k] = Advance(t[k - 1], dt, tModulus);
   }
-  const Lanes sStep = Lanes{} + (sModulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * kStep % sModulus) : ds * kStep);
-  const Lanes tStep = Lanes{} + (tModulus ? static_cast<std::uint32_t>(std::uint64_t{dt} * kStep % tModulus) : dt * kStep);
+  const auto steps = [](std::uint32_t d, std::uint32_t modulus) {
+    return Lanes{} + (modulus ? static_cast<std::uint32_t>(std::uint64_t{d} * kStep % modulus) : d * kStep);
+  };
+  const Lanes sStep = steps(ds, sModulus), tStep = steps(dt, tModulus);
   Pixel* const target = span.target;
   const int count = span.count;
   for (int i = 0; i < count;) {
-    // Live blocks come only with power-of-two textures, whose positions step modulo 2^32.
     const int end = live ? std::min(i + kRun, count) : count;
     if (live && RunSamplesOnlyDeadBlocks(live, *span.texture, s[0], t[0], ds, dt, end - i)) {
       s += sStep + sStep;
