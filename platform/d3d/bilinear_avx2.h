@@ -71,6 +71,15 @@ __attribute__((target("avx2"))) inline __m256i WrapLanes(__m256i i, int size, bo
   return _mm256_sub_epi32(i, _mm256_and_si256(_mm256_cmpgt_epi32(i, _mm256_set1_epi32(size - 1)), n));
 }
 
+// True when every lane's texel lies within one texture size of the texture, as wide sampling of
+// other sizes than powers of two needs (broken coordinates can land anywhere).
+__attribute__((target("avx2"))) inline bool WithinOneWrap(__m256i s, int size) {
+  __m256i i = _mm256_srai_epi32(s, 16);
+  __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(-size), i),
+                                    _mm256_cmpgt_epi32(i, _mm256_set1_epi32(2 * size - 2)));
+  return _mm256_testz_si256(outside, outside);
+}
+
 // Index of texel (x, y) in the texture's rows.
 __attribute__((target("avx2"))) inline __m256i TexelIndex(const TexelGrid& grid, __m256i x, __m256i y) {
   __m256i row = grid.powerOfTwo ? _mm256_sll_epi32(y, _mm_cvtsi32_si128(grid.rowShift))

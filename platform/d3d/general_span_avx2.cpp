@@ -36,15 +36,6 @@ __attribute__((target("avx2"))) inline __m128i TexelPositions4(__m256d u, int si
   return _mm_sub_epi32(_mm256_cvttpd_epi32(_mm256_floor_pd(scaled)), _mm_set1_epi32(32768));
 }
 
-// True when every lane's texel lies within one texture size of the texture, as wide sampling of
-// other sizes than powers of two needs (broken coordinates can land anywhere).
-__attribute__((target("avx2"))) inline bool WithinOneWrap(__m256i s, int size) {
-  __m256i i = _mm256_srai_epi32(s, 16);
-  __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(-size), i),
-                                    _mm256_cmpgt_epi32(i, _mm256_set1_epi32(2 * size - 2)));
-  return _mm256_testz_si256(outside, outside);
-}
-
 __attribute__((target("avx2"))) inline __m256i Join(__m128i low, __m128i high) {
   return _mm256_set_m128i(high, low);
 }

@@ -30,6 +30,8 @@ bool SelectSpanKernels([[maybe_unused]] bool wide, [[maybe_unused]] bool avx512)
     if (avx512 && ProcessorHasAvx512()) {
       ActiveSpanKernels.affineSpan = ShadeAffineSpanAvx512;
       ActiveSpanKernels.trueColourAffineSpan = ShadeAffineSpanAvx512;
+      ActiveSpanKernels.generalSpan = ShadeGeneralSpanAvx512;
+      ActiveSpanKernels.trueColourGeneralSpan = ShadeGeneralSpanTrueColourAvx512;
     }
   }
 #endif

@@ -1,5 +1,5 @@
 // The device's loops that have wide versions, one table chosen once at start-up: the AVX2 loops on
-// x86-64 processors that have AVX2 (with the quads' AVX-512 loop where there is AVX-512), the
+// x86-64 processors that have AVX2 (with the AVX-512 span loops where there is AVX-512), the
 // plain loops everywhere else. The plain loops
 // (affine_span.cpp, general_span.cpp, texture.cpp) are the reference: every wide loop gives their
 // pixels bit for bit.
@@ -47,6 +47,8 @@ bool ProcessorHasAvx2();
 bool ProcessorHasAvx512();  // F, VL and BW
 void ShadeAffineSpanAvx512(const AffineSpan& span);
 void ShadeAffineSpanAvx512(const TrueColourAffineSpan& span);
+void ShadeGeneralSpanAvx512(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
+void ShadeGeneralSpanTrueColourAvx512(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
 void ShadeAffineSpanAvx2(const AffineSpan& span);
 void ShadeAffineSpanAvx2(const TrueColourAffineSpan& span);
 void ShadeGeneralSpanAvx2(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);

@@ -1,12 +1,12 @@
-// The four-pixel AVX2 loop of lit-mesh spans against the one-pixel loop, on random spans under
-// every combination of depth, key, specular, blending, perspective and texture kind.
+// The wide loops of lit-mesh spans (AVX2 and AVX-512) against the one-pixel loop, on random spans
+// under every combination of depth, key, specular, blending, perspective and texture kind.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
-#include "platform/d3d/affine_span.h"
 #include "platform/d3d/general_span.h"
+#include "platform/d3d/span_kernels.h"
 
 namespace {
 
@@ -47,8 +47,20 @@ SpanInput RandomSpan(std::mt19937& random, int width) {
   return span;
 }
 
-TEST(GeneralSpan, WideLoopMatchesPortableLoop) {
-  if (!AffineSpanHasSimd()) GTEST_SKIP() << "no AVX2 on this processor";
+using GeneralLoop = void (*)(const SpanInput&, const DrawSettings&, const RenderTarget&);
+
+// Every wide lit-mesh loop this processor has.
+std::vector<GeneralLoop> WideGeneralLoops() {
+  std::vector<GeneralLoop> loops;
+#if KORVO_X86_KERNELS
+  if (ProcessorHasAvx2()) loops.push_back(ShadeGeneralSpanAvx2);
+  if (ProcessorHasAvx512()) loops.push_back(ShadeGeneralSpanAvx512);
+#endif
+  return loops;
+}
+
+TEST(GeneralSpan, WideLoopsMatchPortableLoop) {
+  if (WideGeneralLoops().empty()) GTEST_SKIP() << "no wide loops on this processor";
   std::mt19937 random(23);
   Texture powerOfTwo = RandomTexture(32, 16, random), odd = RandomTexture(24, 10, random);
   constexpr int kWidth = 67, kHeight = 3;
@@ -65,11 +77,14 @@ TEST(GeneralSpan, WideLoopMatchesPortableLoop) {
     std::vector<std::uint16_t> colour(kWidth * kHeight), depth(kWidth * kHeight);
     for (auto& c : colour) c = static_cast<std::uint16_t>(random());
     for (auto& d : depth) d = static_cast<std::uint16_t>(random());
-    std::vector<std::uint16_t> colourWide = colour, depthWide = depth;
+    const std::vector<std::uint16_t> colourStart = colour, depthStart = depth;
     ShadeGeneralSpanPortable(span, settings, {colour.data(), depth.data(), kWidth, kHeight});
-    ShadeGeneralSpan(span, settings, {colourWide.data(), depthWide.data(), kWidth, kHeight});
-    ASSERT_EQ(colourWide, colour) << "trial " << trial;
-    ASSERT_EQ(depthWide, depth) << "trial " << trial;
+    for (GeneralLoop loop : WideGeneralLoops()) {
+      std::vector<std::uint16_t> colourWide = colourStart, depthWide = depthStart;
+      loop(span, settings, {colourWide.data(), depthWide.data(), kWidth, kHeight});
+      ASSERT_EQ(colourWide, colour) << "trial " << trial;
+      ASSERT_EQ(depthWide, depth) << "trial " << trial;
+    }
   }
 }
 
