@@ -18,11 +18,12 @@ struct QueuedDraw {
 };
 
 struct QueuedTriangle {
-  ScreenVertex v[3];
+  int v[3];  // in the queue's vertices
   int draw;
 };
 
 struct DrawQueue {
+  std::vector<ScreenVertex> vertices;  // each draw's, once: its triangles share them
   std::vector<QueuedTriangle> triangles;
   std::vector<QueuedDraw> draws;
   std::vector<std::uint8_t> liveBlocks;
@@ -35,8 +36,8 @@ struct DrawQueue {
 };
 
 constexpr int kTrianglesPerSetupTask = 256;
-// Draws past this many triangles rasterize the queue, so that its memory stays bounded.
-constexpr std::size_t kMaxQueuedTriangles = 1 << 16;
+// Draws past this many triangles or vertices rasterize the queue, so that its memory stays bounded.
+constexpr std::size_t kMaxQueued = 1 << 16;
 
 DrawQueue& Queue() {
   // One demo thread. Never destroyed, so that a surface released while the program ends still
@@ -58,9 +59,10 @@ void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const R
   if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
   queue.target = target;
   const int draw = static_cast<int>(queue.draws.size());
-  const auto& vertices = batch.vertices();
+  const int base = static_cast<int>(queue.vertices.size());
+  queue.vertices.insert(queue.vertices.end(), batch.vertices().begin(), batch.vertices().end());
   for (const TriangleBatch::Triangle& t : batch.triangles()) {
-    queue.triangles.push_back({{vertices[t.v[0]], vertices[t.v[1]], vertices[t.v[2]]}, draw});
+    queue.triangles.push_back({{base + t.v[0], base + t.v[1], base + t.v[2]}, draw});
   }
   QueuedDraw queued{settings, 0};
   if (settings.liveBlocks) {
@@ -70,7 +72,7 @@ void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const R
     queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
   }
   queue.draws.push_back(queued);
-  if (queue.triangles.size() > kMaxQueuedTriangles) FlushDraws();
+  if (queue.triangles.size() > kMaxQueued || queue.vertices.size() > kMaxQueued) FlushDraws();
 }
 
 void FlushDraws() {
@@ -81,13 +83,15 @@ void FlushDraws() {
   }
   // Set-up on the workers too, a stretch of triangles to a task.
   const int count = static_cast<int>(queue.triangles.size());
-  queue.setups.resize(count);
+  // Grown only: a frame's big flush after small ones would otherwise clear megabytes of set-ups.
+  if (queue.setups.size() < static_cast<std::size_t>(count)) queue.setups.resize(count);
   queue.drawn.resize(count);
   RunOnWorkers((count + kTrianglesPerSetupTask - 1) / kTrianglesPerSetupTask, [&queue, count](int task) {
     const int end = std::min(count, (task + 1) * kTrianglesPerSetupTask);
     for (int k = task * kTrianglesPerSetupTask; k < end; ++k) {
       const QueuedTriangle& triangle = queue.triangles[k];
-      const ScreenVertex* v[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
+      const ScreenVertex* v[3] = {&queue.vertices[triangle.v[0]], &queue.vertices[triangle.v[1]],
+                                  &queue.vertices[triangle.v[2]]};
       queue.drawn[k] = SetupTriangle(v, queue.draws[triangle.draw].settings, queue.target, queue.setups[k]);
     }
   });
@@ -125,6 +129,7 @@ void FlushDraws() {
                     bandEnd);
     }
   });
+  queue.vertices.clear();
   queue.triangles.clear();
   queue.draws.clear();
   queue.liveBlocks.clear();
