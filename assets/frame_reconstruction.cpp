@@ -30,6 +30,7 @@ using SignedBytes8 = std::int8_t __attribute__((vector_size(8)));
 using Shorts8 = std::int16_t __attribute__((vector_size(16)));
 using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
 using Words4 = std::uint32_t __attribute__((vector_size(16)));
+using Words8 = std::uint16_t __attribute__((vector_size(16)));
 
 Shorts8 Splat(int value) {
   const auto v = static_cast<std::int16_t>(value);
@@ -125,7 +126,9 @@ void InterpolateGridRows(const std::uint8_t* grid, int width, int blockWidth, in
 // Vertical pass: between scratch rows j and j + 1, blockHeight rows of W pixels into the plane.
 // Luma scratch bytes are read unsigned, chroma ones signed. Row k of a run is a + floor(k (b - a)
 // / 2^L), which is what k steps of the 16.16 accumulator give; eight columns at a time keep
-// a x 2^L + k (b - a) in 16-bit lanes (|value| < 2^13) and add b - a per row.
+// a x 2^L + k (b - a) in 16-bit lanes (|value| < 2^13) and add b - a per row. Sixteen at a time
+// keep that value times 2^(8 - L) instead, modulo 2^16, so that each row's byte is the high byte
+// of its lane: the row lies between a and b, so the value does not wrap.
 template <typename Sample, typename Samples8>
 void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int blockHeight,
                         bool vertical, std::uint8_t* plane) {
@@ -136,19 +139,19 @@ void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int 
     const std::uint8_t* bottom = top + width;
     std::uint8_t* rows = plane + j * blockHeight * width;
     int x = wideColumns(top, bottom, width, blockHeight, shift, vertical, rows);
-    for (; x + 16 <= width; x += 16) {  // two halves of eight: one 16-byte store per row
-      const Shorts8 a0 = __builtin_convertvector(Load<Samples8>(top + x), Shorts8);
-      const Shorts8 a1 = __builtin_convertvector(Load<Samples8>(top + x + 8), Shorts8);
-      const Shorts8 step0 = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x), Shorts8) - a0
-                                     : Shorts8{};
-      const Shorts8 step1 = vertical ? __builtin_convertvector(Load<Samples8>(bottom + x + 8), Shorts8) - a1
-                                     : Shorts8{};
-      Shorts8 accumulator0 = a0 * Splat(1 << shift), accumulator1 = a1 * Splat(1 << shift);
+    for (; x + 16 <= width; x += 16) {  // one 16-byte store per row
+      const Words8 a0 = __builtin_convertvector(Load<Samples8>(top + x), Words8);
+      const Words8 a1 = __builtin_convertvector(Load<Samples8>(top + x + 8), Words8);
+      const Words8 b0 = __builtin_convertvector(Load<Samples8>(bottom + x), Words8);
+      const Words8 b1 = __builtin_convertvector(Load<Samples8>(bottom + x + 8), Words8);
+      const Words8 step0 = vertical ? (b0 - a0) << (8 - shift) : Words8{};
+      const Words8 step1 = vertical ? (b1 - a1) << (8 - shift) : Words8{};
+      Words8 accumulator0 = a0 << 8, accumulator1 = a1 << 8;
       for (int k = 0; k < blockHeight; ++k, accumulator0 += step0, accumulator1 += step1) {
         Store(rows + k * width + x,
-              __builtin_shufflevector(__builtin_convertvector(accumulator0 >> shift, Bytes8),
-                                      __builtin_convertvector(accumulator1 >> shift, Bytes8), 0, 1,
-                                      2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+              __builtin_shufflevector(reinterpret_cast<Bytes16>(accumulator0),
+                                      reinterpret_cast<Bytes16>(accumulator1), 1, 3, 5, 7, 9, 11,
+                                      13, 15, 17, 19, 21, 23, 25, 27, 29, 31));
       }
     }
     for (; x + 8 <= width; x += 8) {
