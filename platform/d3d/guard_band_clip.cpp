@@ -85,12 +85,8 @@ int ClipEdge(const ScreenVertex* in, int count, ScreenVertex* out, bool useX, fl
 
 }  // namespace
 
-bool InsideGuardBand(const ScreenVertex* const v[3]) {
-  for (int k = 0; k < 3; ++k) {
-    if (!(std::fabs(v[k]->x) <= kGuardBand && std::fabs(v[k]->y) <= kGuardBand) || !Finite(*v[k]))
-      return false;
-  }
-  return true;
+bool InsideGuardBand(const ScreenVertex& v) {
+  return std::fabs(v.x) <= kGuardBand && std::fabs(v.y) <= kGuardBand && Finite(v);
 }
 
 int ClipToGuardBand(const ScreenVertex* const v[3], ScreenVertex out[kGuardClipMaxVertices]) {

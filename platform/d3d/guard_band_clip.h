@@ -8,8 +8,8 @@
 constexpr float kGuardBand = 8192.0f;  // pixels either side of the origin
 constexpr int kGuardClipMaxVertices = 7;
 
-// True when all three corners are finite and inside the band.
-bool InsideGuardBand(const ScreenVertex* const v[3]);
+// True when the corner is finite and inside the band.
+bool InsideGuardBand(const ScreenVertex& v);
 // The part of the triangle inside the band, as a convex polygon in the same winding; returns its
 // corner count (0 for a triangle with a corner that is not a finite number). Every corner returned
 // lies inside the band, however far out the triangle reached.

@@ -172,9 +172,15 @@ void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const R
   }
 }
 
+int TriangleBatch::AddVertex(const ScreenVertex& v) {
+  vertices_.push_back(v);
+  insideGuardBand_.push_back(InsideGuardBand(v));
+  return static_cast<int>(vertices_.size()) - 1;
+}
+
 void TriangleBatch::AddTriangle(int a, int b, int c) {
   const ScreenVertex* v[3] = {&vertices_[a], &vertices_[b], &vertices_[c]};
-  if (InsideGuardBand(v)) {
+  if (insideGuardBand_[a] && insideGuardBand_[b] && insideGuardBand_[c]) {
     triangles_.push_back({{a, b, c}});
     return;
   }

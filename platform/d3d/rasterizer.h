@@ -48,12 +48,10 @@ class TriangleBatch {
  public:
   void Clear() {
     vertices_.clear();
+    insideGuardBand_.clear();
     triangles_.clear();
   }
-  int AddVertex(const ScreenVertex& v) {
-    vertices_.push_back(v);
-    return static_cast<int>(vertices_.size()) - 1;
-  }
+  int AddVertex(const ScreenVertex& v);
   // In drawing order; a triangle that leaves the guard band is clipped to it here.
   void AddTriangle(int a, int b, int c);
   bool empty() const { return triangles_.empty(); }
@@ -66,5 +64,6 @@ class TriangleBatch {
 
  private:
   std::vector<ScreenVertex> vertices_;
+  std::vector<std::uint8_t> insideGuardBand_;  // per vertex, found once for all its triangles
   std::vector<Triangle> triangles_;
 };
