@@ -57,8 +57,13 @@ inline std::uint32_t SampleBilinear(const Texture& t, std::int32_t s, std::int32
 // The stored 16-bit value of the texel nearest the sample point.
 inline std::uint16_t NearestTexel(const Texture& t, std::int32_t s, std::int32_t u) {
   bool p2 = t.powerOfTwo();
-  int x = WrapTexel((s + 0x8000) >> 16, t.width(), p2);
-  int y = WrapTexel((u + 0x8000) >> 16, t.height(), p2);
+  // Half a texel on, modulo 2^32 as the wide loops add: positions near 2^31 wrap instead of
+  // overflowing.
+  const auto rounded = [](std::int32_t v) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v) + 0x8000u) >> 16;
+  };
+  int x = WrapTexel(rounded(s), t.width(), p2);
+  int y = WrapTexel(rounded(u), t.height(), p2);
   return t.pixels()[y * t.width() + x];
 }
 
