@@ -188,15 +188,14 @@ void InterleavePixels(const std::uint8_t* luma, const std::uint8_t* cr, const st
         b, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
     const Shorts8 bHigh = reinterpret_cast<Shorts8>(__builtin_shufflevector(
         b, zero, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-    const Words4 words[4] = {
-        reinterpret_cast<Words4>(__builtin_shufflevector(yrLow, bLow, 0, 8, 1, 9, 2, 10, 3, 11)),
-        reinterpret_cast<Words4>(__builtin_shufflevector(yrLow, bLow, 4, 12, 5, 13, 6, 14, 7, 15)),
-        reinterpret_cast<Words4>(__builtin_shufflevector(yrHigh, bHigh, 0, 8, 1, 9, 2, 10, 3, 11)),
-        reinterpret_cast<Words4>(__builtin_shufflevector(yrHigh, bHigh, 4, 12, 5, 13, 6, 14, 7, 15))};
-    for (int k = 0; k < 4; ++k) {
-      std::uint8_t* at = picture + 4 * (p + 4 * k);
-      Store(at, (Load<Words4>(at) & 0xFF000000u) | words[k]);
-    }
+    std::uint8_t* at = picture + 4 * p;
+    const auto put = [](std::uint8_t* to, Shorts8 words) {
+      Store(to, (Load<Words4>(to) & 0xFF000000u) | reinterpret_cast<Words4>(words));
+    };
+    put(at, __builtin_shufflevector(yrLow, bLow, 0, 8, 1, 9, 2, 10, 3, 11));
+    put(at + 16, __builtin_shufflevector(yrLow, bLow, 4, 12, 5, 13, 6, 14, 7, 15));
+    put(at + 32, __builtin_shufflevector(yrHigh, bHigh, 0, 8, 1, 9, 2, 10, 3, 11));
+    put(at + 48, __builtin_shufflevector(yrHigh, bHigh, 4, 12, 5, 13, 6, 14, 7, 15));
   }
   for (; p < pixels; ++p) {
     picture[4 * p] = luma[p];
