@@ -16,6 +16,20 @@ std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
   return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
 }
 
+// Positions of a span's first eight pixels: by multiplies modulo 2^32, or stepped one by one where
+// they are kept below a modulus.
+__attribute__((target("avx2"))) inline __m256i FirstLanes(std::uint32_t first, std::uint32_t d, std::uint32_t modulus) {
+  if (!modulus) {
+    return _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(first)),
+                            _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                               _mm256_set1_epi32(static_cast<int>(d))));
+  }
+  alignas(32) std::uint32_t lanes[8];
+  lanes[0] = first;
+  for (int k = 1; k < 8; ++k) lanes[k] = Advance(lanes[k - 1], d, modulus);
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+}
+
 __attribute__((target("avx2"))) inline __m256i StepLanes(__m256i s, __m256i step, std::uint32_t modulus) {
   s = _mm256_add_epi32(s, step);
   if (!modulus) return s;
@@ -38,15 +52,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   const __m256i specular = _mm256_set1_epi32(static_cast<int>(span.specular));
   const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
-  alignas(32) std::uint32_t sLanes[8], tLanes[8];
-  sLanes[0] = span.s;
-  tLanes[0] = span.t;
-  for (int k = 1; k < 8; ++k) {
-    sLanes[k] = Advance(sLanes[k - 1], span.ds, sModulus);
-    tLanes[k] = Advance(tLanes[k - 1], span.dt, tModulus);
-  }
-  __m256i s = _mm256_load_si256(reinterpret_cast<const __m256i*>(sLanes));
-  __m256i t = _mm256_load_si256(reinterpret_cast<const __m256i*>(tLanes));
+  __m256i s = FirstLanes(span.s, span.ds, sModulus), t = FirstLanes(span.t, span.dt, tModulus);
   const std::uint32_t sEight = Steps(span.ds, 8, sModulus), tEight = Steps(span.dt, 8, tModulus);
   const __m256i sStep = _mm256_set1_epi32(static_cast<int>(sEight));
   const __m256i tStep = _mm256_set1_epi32(static_cast<int>(tEight));

@@ -161,6 +161,20 @@ std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
   return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
 }
 
+// Positions of a span's first sixteen pixels: by multiplies modulo 2^32, or stepped one by one
+// where they are kept below a modulus.
+AVX512_INLINE __m512i FirstLanes(std::uint32_t first, std::uint32_t d, std::uint32_t modulus) {
+  if (!modulus) {
+    const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    return _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(first)),
+                            _mm512_mullo_epi32(lane, _mm512_set1_epi32(static_cast<int>(d))));
+  }
+  alignas(64) std::uint32_t lanes[kStep];
+  lanes[0] = first;
+  for (int k = 1; k < kStep; ++k) lanes[k] = Advance(lanes[k - 1], d, modulus);
+  return _mm512_load_si512(lanes);
+}
+
 AVX512_INLINE __m512i StepLanes(__m512i s, __m512i step, std::uint32_t modulus) {
   s = _mm512_add_epi32(s, step);
   if (!modulus) return s;
@@ -183,14 +197,7 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const __m512i specular = _mm512_set1_epi32(static_cast<int>(span.specular));
   const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
-  alignas(64) std::uint32_t sLanes[kStep], tLanes[kStep];
-  sLanes[0] = span.s;
-  tLanes[0] = span.t;
-  for (int k = 1; k < kStep; ++k) {
-    sLanes[k] = Advance(sLanes[k - 1], span.ds, sModulus);
-    tLanes[k] = Advance(tLanes[k - 1], span.dt, tModulus);
-  }
-  __m512i s = _mm512_load_si512(sLanes), t = _mm512_load_si512(tLanes);
+  __m512i s = FirstLanes(span.s, span.ds, sModulus), t = FirstLanes(span.t, span.dt, tModulus);
   const std::uint32_t sStep = Steps(span.ds, kStep, sModulus), tStep = Steps(span.dt, kStep, tModulus);
   const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
   std::uint32_t sFirst = span.s, tFirst = span.t;
