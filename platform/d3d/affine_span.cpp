@@ -1,6 +1,7 @@
 #include "platform/d3d/affine_span.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
@@ -33,15 +34,14 @@ struct Grid {
         width(texture.width()),
         height(texture.height()),
         keyLow(texture.sourceKeyLow),
-        keyHigh(texture.sourceKeyHigh) {
-    // log2 of the width: texel rows are that many bits apart (power-of-two sizes).
-    while ((1 << rowShift) < width) ++rowShift;
-  }
+        keyHigh(texture.sourceKeyHigh),
+        // log2 of the width: texel rows are that many bits apart (power-of-two sizes).
+        rowShift(std::countr_zero(static_cast<unsigned>(width))) {}
   const std::uint32_t* texels;
   const std::uint16_t* pixels;
   int width, height;
   int keyLow, keyHigh;
-  int rowShift = 0;
+  int rowShift;
 };
 
 // Pixels 0 and 1 (or 2 and 3) of four 0x00RRGGBB lanes as channel lanes.

@@ -6,6 +6,8 @@
 
 #include <immintrin.h>
 
+#include <bit>
+
 #include "platform/d3d/texture.h"
 
 // What the samplers read of a texture, copied into a local value: span loops store through
@@ -19,10 +21,9 @@ struct TexelGrid {
         height(texture.height()),
         powerOfTwo(texture.powerOfTwo()),
         keyLow(texture.sourceKeyLow),
-        keyHigh(texture.sourceKeyHigh) {
-    // log2 of the width: texel rows are that many bits apart (0 for other sizes).
-    while (powerOfTwo && (1 << rowShift) < width) ++rowShift;
-  }
+        keyHigh(texture.sourceKeyHigh),
+        // log2 of the width: texel rows are that many bits apart (0 for other sizes).
+        rowShift(powerOfTwo ? std::countr_zero(static_cast<unsigned>(width)) : 0) {}
   const int* texels = nullptr;
   int width = 0, height = 0;
   bool powerOfTwo = false;
