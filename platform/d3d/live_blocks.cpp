@@ -4,7 +4,7 @@ bool CanSkipBlack(const Texture& texture) {
   return texture.powerOfTwo() && texture.width() >= 4 && texture.height() >= 4;
 }
 
-void FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::vector<std::uint8_t>& live) {
+std::size_t FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::vector<std::uint8_t>& live) {
   int columns = texture.width() >> kLiveBlockShift, rows = texture.height() >> kLiveBlockShift;
   live.assign(static_cast<std::size_t>(columns) * rows, 0);
   // (c * (d + 1)) >> 8 is above zero from c = ceil(256 / (d + 1)) on.
@@ -14,8 +14,11 @@ void FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::vector<s
     threshold[k] = (256 + d) / (d + 1);
   }
   const std::vector<std::uint32_t>& maxima = texture.blockMaxima();
+  std::size_t dead = 0;
   for (std::size_t b = 0; b < maxima.size(); ++b) {
     std::uint32_t m = maxima[b];
     live[b] = ((m >> 16) & 0xFF) >= threshold[0] || ((m >> 8) & 0xFF) >= threshold[1] || (m & 0xFF) >= threshold[2];
+    dead += !live[b];
   }
+  return dead;
 }

@@ -4,6 +4,7 @@
 // all lie in dead blocks adds exactly nothing and may be left out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,8 +14,8 @@ constexpr int kLiveBlockShift = 2;
 
 // Power-of-two textures of at least 4 x 4 only.
 bool CanSkipBlack(const Texture& texture);
-// One byte per block, rows of width >> 2 blocks.
-void FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::vector<std::uint8_t>& live);
+// One byte per block, rows of width >> 2 blocks. Returns how many blocks are dead.
+std::size_t FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::vector<std::uint8_t>& live);
 
 // True when count pixels of a span from 16.16 position (s, t) on, stepping (ds, dt) modulo 2^32,
 // sample only dead blocks of the texture's live blocks. Steps of more than a texel and wide
