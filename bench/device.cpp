@@ -1,9 +1,9 @@
 // korvo-bench device: three synthetic frames drawn by the software device, timed for one thread,
 // two and all cores. Prints "device FRAME threads=N median_ms=M cpu_ms=C" per frame and thread
 // count, with "speedup=S" against one thread. Optional arguments: frames per measurement
-// (default 31); --plain times the plain loops, those of processors without AVX2; --avx2 the AVX2
-// loops where the processor has AVX-512 too; --render-scale K
-// and --colour 32 draw the same frames in a high-definition rendering.
+// (default 31); ring, tunnel or objects to time only the frames named; --plain times the plain
+// loops, those of processors without AVX2; --avx2 the AVX2 loops where the processor has AVX-512
+// too; --render-scale K and --colour 32 draw the same frames in a high-definition rendering.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -167,6 +167,7 @@ double Measure(const char* name, int threads, int repeats, const std::function<v
 int BenchDevice(int argc, char** argv) {
   int repeats = 31;
   bool plain = false, avx512 = true;
+  std::vector<std::string> frames;  // empty: all three
   for (int k = 1; k < argc; ++k) {
     const std::string argument = argv[k];
     const bool valued = k + 1 < argc && (argument == "--render-scale" || argument == "--colour");
@@ -174,6 +175,8 @@ int BenchDevice(int argc, char** argv) {
       plain = true;
     } else if (argument == "--avx2") {
       avx512 = false;
+    } else if (argument == "ring" || argument == "tunnel" || argument == "objects") {
+      frames.push_back(argument);
     } else if (valued && argument == "--render-scale" && std::atoi(argv[k + 1]) >= 1 && std::atoi(argv[k + 1]) <= 4) {
       platform::Mode().renderScale = std::atoi(argv[++k]);
     } else if (valued && argument == "--colour" && (std::string(argv[k + 1]) == "16" || std::string(argv[k + 1]) == "32")) {
@@ -183,8 +186,8 @@ int BenchDevice(int argc, char** argv) {
       repeats = std::atoi(argv[k]);
     } else {
       std::fprintf(stderr,
-                   "device: \"%s\" is not --plain, --avx2, --render-scale 1..4, --colour 16|32 or a frame count from 1 "
-                   "to 999999\n",
+                   "device: \"%s\" is not --plain, --avx2, --render-scale 1..4, --colour 16|32, ring, tunnel, objects or a "
+                   "frame count from 1 to 999999\n",
                    argv[k]);
       return 2;
     }
@@ -239,11 +242,15 @@ int BenchDevice(int argc, char** argv) {
   double ring = 0, tunnel = 0, objects = 0;
   for (int threads : counts) {
     SetWorkerThreadCount(threads);
-    const double r = Measure("ring", threads, repeats, [&] { RingFrame(scene); }, ring);
-    RingFrame(scene);
-    const double t = Measure("tunnel", threads, repeats, [&] { TunnelFrame(scene); }, tunnel);
-    const double o = Measure("objects", threads, repeats, [&] { ObjectsFrame(scene, meshes); }, objects);
-    if (threads == 1) ring = r, tunnel = t, objects = o;
+    const auto measure = [&](const char* name, const std::function<void()>& frame, double& oneThread) {
+      if (!frames.empty() && std::find(frames.begin(), frames.end(), name) == frames.end()) return;
+      const double median = Measure(name, threads, repeats, frame, oneThread);
+      if (threads == 1) oneThread = median;
+    };
+    measure("ring", [&] { RingFrame(scene); }, ring);
+    RingFrame(scene);  // the tunnel feeds back whatever the frame holds
+    measure("tunnel", [&] { TunnelFrame(scene); }, tunnel);
+    measure("objects", [&] { ObjectsFrame(scene, meshes); }, objects);
   }
   D3DXUninitialize();
   return 0;

@@ -17,7 +17,9 @@ constexpr const char* Usage =
     "  codec [--plain]              the animation codec's stages; --plain without AVX-512\n"
     "  demo [--fps N] [--data DIR]  the whole demo, headless, timed per scene-table entry\n"
     "       [--render-scale K] [--colour 32]  in a high-definition rendering\n"
-    "  device [REPEATS]             the software device on busy frames, per thread count\n"
+    "  device [REPEATS] [FRAME...]  the software device on busy frames (ring, tunnel, objects),\n"
+    "       [--plain | --avx2]       per thread count; with the plain or the AVX2 loops\n"
+    "       [--render-scale K] [--colour 32]  in a high-definition rendering\n"
     "  korvo-bench --help\n"
     "Each measurement is one line: \"<command> <what> key=value ...\".\n";
 
