@@ -21,8 +21,9 @@ std::size_t FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::v
 // sample only dead blocks of the texture's live blocks. Steps of more than a texel and wide
 // footprints (minified or wrapped positions) are simply said to be live: only then does the box
 // of the run's ends hold every texel between them.
-inline bool RunSamplesOnlyDeadBlocks(const std::uint8_t* live, const Texture& texture, std::uint32_t s,
-                                     std::uint32_t t, std::uint32_t ds, std::uint32_t dt, int count) {
+[[gnu::always_inline]] inline bool RunSamplesOnlyDeadBlocks(const std::uint8_t* live, const Texture& texture,
+                                                            std::uint32_t s, std::uint32_t t, std::uint32_t ds,
+                                                            std::uint32_t dt, int count) {
   const auto small = [](std::uint32_t d) {
     return static_cast<std::int32_t>(d) >= -(1 << 16) && static_cast<std::int32_t>(d) <= (1 << 16);
   };
@@ -34,6 +35,16 @@ inline bool RunSamplesOnlyDeadBlocks(const std::uint8_t* live, const Texture& te
   std::int32_t jMin = jA < jB ? jA : jB, jMax = (jA < jB ? jB : jA) + 1;
   if (iMax - iMin > count || jMax - jMin > count) return false;
   const int columns = texture.width() >> kLiveBlockShift, rows = texture.height() >> kLiveBlockShift;
+  const std::int32_t left = iMin >> kLiveBlockShift, right = iMax >> kLiveBlockShift;
+  const std::int32_t top = jMin >> kLiveBlockShift, bottom = jMax >> kLiveBlockShift;
+  if (right - left <= 1 && bottom - top <= 1) {
+    // At most two blocks each way, as magnified runs mostly are: its four corners, with one branch
+    // where a loop would mispredict its count.
+    const std::uint8_t* upper = live + (top & (rows - 1)) * columns;
+    const std::uint8_t* lower = live + (bottom & (rows - 1)) * columns;
+    const int a = left & (columns - 1), b = right & (columns - 1);
+    return !(upper[a] | upper[b] | lower[a] | lower[b]);
+  }
   for (std::int32_t bj = jMin >> kLiveBlockShift; bj <= jMax >> kLiveBlockShift; ++bj) {
     const std::uint8_t* row = live + (bj & (rows - 1)) * columns;
     for (std::int32_t bi = iMin >> kLiveBlockShift; bi <= iMax >> kLiveBlockShift; ++bi) {
