@@ -47,8 +47,8 @@ void SpanShader::ShadeAffineFlat(const SpanInput& span, Pixel* row) const {
   int w = texture->width(), h = texture->height();
   std::int64_t s0 = TexelPosition(span.attributes[0].At(span.xFirst), w);
   std::int64_t t0 = TexelPosition(span.attributes[1].At(span.xFirst), h);
-  std::int64_t ds = std::llround(span.attributes[0].dx * w * 65536.0);
-  std::int64_t dt = std::llround(span.attributes[1].dx * h * 65536.0);
+  std::int64_t ds = RoundHalfAway(span.attributes[0].dx * w * 65536.0);
+  std::int64_t dt = RoundHalfAway(span.attributes[1].dx * h * 65536.0);
   bool p2 = texture->powerOfTwo();
   ShadeAffineSpan(BasicAffineSpan<Pixel>{row + span.xFirst, span.xEnd - span.xFirst, SpanPosition(s0, w, p2), SpanPosition(t0, h, p2),
                    SpanPosition(ds, w, p2), SpanPosition(dt, h, p2), texture, diffuse, specular, settings_.additive,

@@ -5,6 +5,7 @@
 
 #include "platform/d3d/guard_band_clip.h"
 #include "platform/d3d/pixel_pipeline.h"
+#include "platform/d3d/sampler.h"
 #include "platform/d3d/triangle_setup.h"
 
 namespace {
@@ -40,8 +41,8 @@ bool SetupTriangle(const ScreenVertex* v[3], const DrawSettings& settings, const
   std::int64_t fx[3], fy[3];
   for (int k = 0; k < 3; ++k) {
     if (!(std::fabs(v[k]->x) <= kSetupReach && std::fabs(v[k]->y) <= kSetupReach)) return false;
-    fx[k] = std::llround(static_cast<double>(v[k]->x) * kSubPixel);
-    fy[k] = std::llround(static_cast<double>(v[k]->y) * kSubPixel);
+    fx[k] = RoundHalfAway(static_cast<double>(v[k]->x) * kSubPixel);
+    fy[k] = RoundHalfAway(static_cast<double>(v[k]->y) * kSubPixel);
   }
   // Positive area: clockwise as seen, y growing downwards.
   std::int64_t area = (fx[1] - fx[0]) * (fy[2] - fy[0]) - (fx[2] - fx[0]) * (fy[1] - fy[0]);

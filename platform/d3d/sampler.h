@@ -10,6 +10,15 @@
 
 #include "platform/d3d/texture.h"
 
+// std::llround (halves away from zero) without the library call that set-up and every span would
+// pay: the fraction below the truncated value is exact.
+inline std::int64_t RoundHalfAway(double x) {
+  if (!(std::fabs(x) < 0x1p62)) return std::llround(x);
+  const std::int64_t whole = static_cast<std::int64_t>(x);
+  const double fraction = x - static_cast<double>(whole);
+  return whole + (fraction >= 0.5) - (fraction <= -0.5);
+}
+
 // 16.16 texel position of texture coordinate u on a texture of size texels; u wraps at 1.
 inline std::int32_t TexelPosition(double u, int size) {
   double wrapped = u - std::floor(u);

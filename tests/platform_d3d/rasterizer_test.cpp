@@ -57,6 +57,17 @@ TEST_F(Rasterizer, HugeVerticesAreClippedAndBrokenOnesDropped) {
 
 // Corners at up to 3e38 pixels: float rounding there exceeds the whole band, so clipping must
 // bring every corner back inside it, or integer set-up overflows.
+TEST(Rounding, RoundHalfAwayIsTheLibrarysRoundingWithoutItsCall) {
+  std::mt19937 random(3);
+  std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 1.5, -2.5, 0.49999999999999994, -0.49999999999999994,
+                                4503599627370495.5, 0x1p52 + 1, -0x1p61, 0x1p62, 1e300};
+  for (int k = 0; k < 10000; ++k) {
+    const double whole = static_cast<std::int32_t>(random());
+    values.push_back(std::ldexp(whole, static_cast<int>(random() % 40) - 30));
+  }
+  for (double v : values) ASSERT_EQ(RoundHalfAway(v), std::llround(v)) << v;
+}
+
 TEST(GuardBandClip, CornersFromAnyFiniteDistanceComeBackInsideTheBand) {
   const float far[][6] = {{20, 0, 0, -3.0e15f, 0, 3.06e27f}, {-3e38f, -3e38f, 3e38f, -3e38f, 0, 3e38f}};
   for (const auto& f : far) {
