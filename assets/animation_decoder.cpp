@@ -33,5 +33,6 @@ int InitAnimationDecoder() {
     return -1;
   }
   BuildColourTable(ColourTable);
+  PrepareConversion();
   return 1;
 }

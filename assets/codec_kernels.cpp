@@ -44,3 +44,5 @@ bool SelectCodecKernels([[maybe_unused]] bool wide) {
   ActiveCodecKernels = kernels;
   return any;
 }
+
+bool PlainConversion() { return ActiveCodecKernels.convertRow == PlainKernels.convertRow; }

@@ -33,6 +33,8 @@ extern CodecKernels ActiveCodecKernels;
 // Sets the table: the processor's best when wide is true, the plain one otherwise. True when any
 // wide kernel is in use afterwards.
 bool SelectCodecKernels(bool wide);
+// True when convertRow is the plain table's, so that conversions read the colour table.
+bool PlainConversion();
 
 #if KORVO_X86_KERNELS
 // x86-64 builds only: the AVX-512 kernels (*_avx512.cpp), compiled with target attributes, and

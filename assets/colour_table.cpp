@@ -114,6 +114,10 @@ int ConvertRow(const std::uint8_t* __restrict source, std::uint16_t* __restrict 
 
 }  // namespace
 
+void PrepareConversion() {
+  if (PlainConversion() && !LumaFastTableMade) MakeLumaFastTable();
+}
+
 void ConvertPicture(const std::uint8_t* source, std::uint16_t* destination, int pitch, int width,
                     int height) {
   const int rowUnits = pitch >> 1;
