@@ -201,10 +201,26 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const std::uint32_t sStep = Steps(span.ds, kStep, sModulus), tStep = Steps(span.dt, kStep, tModulus);
   const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
   std::uint32_t sFirst = span.s, tFirst = span.t;
+  bool lastDead = false;
   for (int i = 0; i < count; i += kStep, sFirst = Advance(sFirst, sStep, sModulus), tFirst = Advance(tFirst, tStep, tModulus),
            s = StepLanes(s, sSteps, sModulus), t = StepLanes(t, tSteps, tModulus)) {
     const int pixels = std::min(kStep, count - i);
-    if (live && RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, pixels)) continue;
+    if (live) {
+      // Dead runs of magnified layers are long: after a dead step, four are tried at once. Live
+      // blocks come only with power-of-two textures, whose positions step modulo 2^32.
+      constexpr int kSkip = 4;
+      if (lastDead && count - i >= kSkip * kStep &&
+          RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, kSkip * kStep)) {
+        i += (kSkip - 1) * kStep;
+        sFirst += (kSkip - 1) * sStep;
+        tFirst += (kSkip - 1) * tStep;
+        s = _mm512_add_epi32(s, _mm512_set1_epi32(static_cast<int>((kSkip - 1) * sStep)));
+        t = _mm512_add_epi32(t, _mm512_set1_epi32(static_cast<int>((kSkip - 1) * tStep)));
+        continue;
+      }
+      lastDead = RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, pixels);
+      if (lastDead) continue;
+    }
     __mmask16 write = static_cast<__mmask16>((1u << pixels) - 1);
     const Taps taps = FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt);
     if (colourKey) write &= static_cast<__mmask16>(~Keyed(grid, taps, s, t));
