@@ -58,9 +58,19 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   const __m256i tStep = _mm256_set1_epi32(static_cast<int>(tEight));
   int i = 0;
   std::uint32_t sFirst = span.s, tFirst = span.t;
+  DeadSteps dead(span.liveBlocks, *span.texture, span.ds, span.dt, 8);
   for (; i + 8 <= count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
                           s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
-    if (skipDead && RunSamplesOnlyDeadBlocks(span.liveBlocks, *span.texture, sFirst, tFirst, span.ds, span.dt, 8)) continue;
+    if (const int skip = skipDead ? dead.Skip(sFirst, tFirst, count - i) : 0) {
+      // The loop's own step takes the last; live blocks come with power-of-two textures only.
+      const std::uint32_t more = static_cast<std::uint32_t>(skip - 1);
+      i += (skip - 1) * 8;
+      sFirst += more * sEight;
+      tFirst += more * tEight;
+      s = _mm256_add_epi32(s, _mm256_set1_epi32(static_cast<int>(more * sEight)));
+      t = _mm256_add_epi32(t, _mm256_set1_epi32(static_cast<int>(more * tEight)));
+      continue;
+    }
     const Taps8 taps = FetchTaps8(grid, s, t);
     __m256i keyed = colourKey ? KeyedTaps8(grid, taps, s, t) : _mm256_setzero_si256();
     if (colourKey && _mm256_movemask_epi8(keyed) == -1) continue;

@@ -201,25 +201,19 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const std::uint32_t sStep = Steps(span.ds, kStep, sModulus), tStep = Steps(span.dt, kStep, tModulus);
   const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
   std::uint32_t sFirst = span.s, tFirst = span.t;
-  bool lastDead = false;
+  DeadSteps dead(live, *span.texture, span.ds, span.dt, kStep);
   for (int i = 0; i < count; i += kStep, sFirst = Advance(sFirst, sStep, sModulus), tFirst = Advance(tFirst, tStep, tModulus),
            s = StepLanes(s, sSteps, sModulus), t = StepLanes(t, tSteps, tModulus)) {
     const int pixels = std::min(kStep, count - i);
-    if (live) {
-      // Dead runs of magnified layers are long: after a dead step, four are tried at once. Live
-      // blocks come only with power-of-two textures, whose positions step modulo 2^32.
-      constexpr int kSkip = 4;
-      if (lastDead && count - i >= kSkip * kStep &&
-          RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, kSkip * kStep)) {
-        i += (kSkip - 1) * kStep;
-        sFirst += (kSkip - 1) * sStep;
-        tFirst += (kSkip - 1) * tStep;
-        s = _mm512_add_epi32(s, _mm512_set1_epi32(static_cast<int>((kSkip - 1) * sStep)));
-        t = _mm512_add_epi32(t, _mm512_set1_epi32(static_cast<int>((kSkip - 1) * tStep)));
-        continue;
-      }
-      lastDead = RunSamplesOnlyDeadBlocks(live, *span.texture, sFirst, tFirst, span.ds, span.dt, pixels);
-      if (lastDead) continue;
+    if (const int skip = live ? dead.Skip(sFirst, tFirst, count - i) : 0) {
+      // The loop's own step takes the last; live blocks come with power-of-two textures only.
+      const std::uint32_t more = static_cast<std::uint32_t>(skip - 1);
+      i += (skip - 1) * kStep;
+      sFirst += more * sStep;
+      tFirst += more * tStep;
+      s = _mm512_add_epi32(s, _mm512_set1_epi32(static_cast<int>(more * sStep)));
+      t = _mm512_add_epi32(t, _mm512_set1_epi32(static_cast<int>(more * tStep)));
+      continue;
     }
     __mmask16 write = static_cast<__mmask16>((1u << pixels) - 1);
     const Taps taps = FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt);

@@ -4,6 +4,7 @@
 // all lie in dead blocks adds exactly nothing and may be left out.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -53,3 +54,28 @@ std::size_t FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::v
   }
   return true;
 }
+
+// Which steps of a span's wide loop to leave out: Skip tells how many steps from here on sample
+// only dead blocks (0 when this one is live). Dead runs of magnified layers are long, so after a
+// dead step four are tried at once. Power-of-two textures only (positions modulo 2^32).
+class DeadSteps {
+ public:
+  static constexpr int kRunSteps = 4;
+  DeadSteps(const std::uint8_t* live, const Texture& texture, std::uint32_t ds, std::uint32_t dt, int stepPixels)
+      : live_(live), texture_(texture), ds_(ds), dt_(dt), stepPixels_(stepPixels) {}
+  [[gnu::always_inline]] int Skip(std::uint32_t s, std::uint32_t t, int pixelsLeft) {
+    if (lastDead_ && pixelsLeft >= kRunSteps * stepPixels_ &&
+        RunSamplesOnlyDeadBlocks(live_, texture_, s, t, ds_, dt_, kRunSteps * stepPixels_)) {
+      return kRunSteps;
+    }
+    lastDead_ = RunSamplesOnlyDeadBlocks(live_, texture_, s, t, ds_, dt_, std::min(stepPixels_, pixelsLeft));
+    return lastDead_ ? 1 : 0;
+  }
+
+ private:
+  const std::uint8_t* live_;
+  const Texture& texture_;
+  std::uint32_t ds_, dt_;
+  int stepPixels_;
+  bool lastDead_ = false;
+};
