@@ -70,7 +70,8 @@ namespace {
 // The plain conversion's copy of ColourTable with luma varying fastest: index Cr6 << 14 |
 // Cb6 << 8 | Y. A decoded picture's chroma changes slowly from pixel to pixel and its luma
 // quickly, so a frame reads about a third as many cache lines of it as of ColourTable. Made
-// from ColourTable on first use: processors with a wide conversion never touch it.
+// from ColourTable at start-up (PrepareConversion) or by the first plain conversion: processors
+// with a wide conversion never touch it.
 std::uint16_t LumaFastTable[ColourTableEntries];
 bool LumaFastTableMade = false;
 
@@ -92,7 +93,8 @@ using Words4 = std::uint32_t __attribute__((vector_size(16)));
 Words4 LumaFastIndices(const std::uint8_t* source) {
   Words4 pixels;
   std::memcpy(&pixels, source, 16);
-  return (pixels & 255) | ((pixels >> 14) & 3) | ((pixels >> 8) & 0xFF00) | ((pixels << 6) & 0xFC000);
+  return (pixels & 255) | ((pixels >> 14) & 3) | ((pixels >> 8) & 0xFF00) |
+         ((pixels << 6) & 0xFC000);
 }
 
 // Pixels done: eight at a time, their entries gathered into two 8-byte stores.
@@ -124,7 +126,7 @@ void ConvertPicture(const std::uint8_t* source, std::uint16_t* destination, int 
   const auto wideRow = ActiveCodecKernels.convertRow;
   for (int r = 0; r < height; ++r) {
     std::uint16_t* row = destination + r * rowUnits;
-    int done = wideRow(source, row, width);
+    const int done = wideRow(source, row, width);
     source += 4 * done;
     const int plain = ConvertRow(source, row + done, width - done);
     source += 4 * plain;

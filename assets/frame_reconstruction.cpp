@@ -128,7 +128,7 @@ void InterpolateGridRows(const std::uint8_t* grid, int width, int blockWidth, in
 // / 2^L), which is what k steps of the 16.16 accumulator give; eight columns at a time keep
 // a x 2^L + k (b - a) in 16-bit lanes (|value| < 2^13) and add b - a per row. Sixteen at a time
 // keep that value times 2^(8 - L) instead, modulo 2^16, so that each row's byte is the high byte
-// of its lane: the row lies between a and b, so the value does not wrap.
+// of its lane (the odd bytes, little-endian): the row lies between a and b, so nothing is lost.
 template <typename Sample, typename Samples8>
 void InterpolateColumns(const std::uint8_t* scratch, int width, int height, int blockHeight,
                         bool vertical, std::uint8_t* plane) {
