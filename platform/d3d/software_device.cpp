@@ -143,10 +143,13 @@ void SoftwareDevice::DrawTriangleStrip(const D3DTLVERTEX* vertices, DWORD count)
   DrawSettings s = settings();
   if (s.additive && s.texture && !s.colourKey && count > 0 && CanSkipBlack(*s.texture)) {
     s.liveDiffuse = vertices[0].color & 0xFFFFFF;
-    // Testing blocks costs every step; it pays only where a good share of them adds nothing.
-    if (FindLiveBlocks(*s.texture, s.liveDiffuse, liveBlocks_) * 4 >= liveBlocks_.size()) {
-      s.liveBlocks = liveBlocks_.data();
+    if (s.texture->generation() != liveGeneration_ || s.liveDiffuse != liveDiffuse_) {
+      // Testing blocks costs every step; it pays only where a good share of them adds nothing.
+      liveWorthTesting_ = FindLiveBlocks(*s.texture, s.liveDiffuse, liveBlocks_) * 4 >= liveBlocks_.size();
+      liveGeneration_ = s.texture->generation();
+      liveDiffuse_ = s.liveDiffuse;
     }
+    if (liveWorthTesting_) s.liveBlocks = liveBlocks_.data();
   }
   QueueDraw(batch_, s, renderTarget());
 }

@@ -81,5 +81,10 @@ class SoftwareDevice {
   IDirectDrawSurface7* boundTexture_ = nullptr;
   D3DMATRIX world_{}, view_{}, projection_{};
   TriangleBatch batch_;  // reused by every draw
+  // The live blocks last found, for which texture generation and diffuse colour: the layers of a
+  // frame mostly repeat one texture under one colour.
   std::vector<std::uint8_t> liveBlocks_;
+  std::uint64_t liveGeneration_ = 0;
+  std::uint32_t liveDiffuse_ = 0;
+  bool liveWorthTesting_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/d3d/texture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/d3d/span_kernels.h"
@@ -9,7 +10,14 @@ namespace {
 
 bool PowersOfTwo(int width, int height) { return (width & (width - 1)) == 0 && (height & (height - 1)) == 0; }
 
+std::atomic<std::uint64_t> NextGeneration{1};
+
 }  // namespace
+
+void Texture::Changed() {
+  generation_ = NextGeneration.fetch_add(1, std::memory_order_relaxed);
+  blockMaximaStale_ = true;
+}
 
 Texture::Texture(int width, int height, int maxScale, bool trueColour)
     : logicalWidth_(width),
@@ -20,7 +28,8 @@ Texture::Texture(int width, int height, int maxScale, bool trueColour)
       height_(height),
       powerOfTwo_(PowersOfTwo(width, height)),
       pixels_(static_cast<std::size_t>(width) * height * maxScale * maxScale, 0),
-      widened_(static_cast<std::size_t>(width) * height * maxScale * maxScale, 0) {}
+      widened_(static_cast<std::size_t>(width) * height * maxScale * maxScale, 0),
+      generation_(NextGeneration.fetch_add(1, std::memory_order_relaxed)) {}
 
 void Texture::SetScale(int scale) {
   if (scale == scale_ || scale < 1 || scale > maxScale_) return;
@@ -39,7 +48,7 @@ void Texture::SetScale(int scale) {
       widened_[i] = oldWidened[j];
     }
   }
-  blockMaximaStale_ = true;
+  Changed();
 }
 
 void Texture::Narrow(int firstRow, int lastRow) {
@@ -48,7 +57,7 @@ void Texture::Narrow(int firstRow, int lastRow) {
     const std::uint32_t c = widened_[i];
     pixels_[i] = NarrowRgb888((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
   }
-  blockMaximaStale_ = true;
+  Changed();
 }
 
 void Texture::Widen(int firstRow, int lastRow) {
@@ -56,7 +65,7 @@ void Texture::Widen(int firstRow, int lastRow) {
   std::size_t i = first;
   i += ActiveSpanKernels.widenTexels(pixels_.data() + first, widened_.data() + first, end - first);
   for (; i < end; ++i) widened_[i] = WidenRgb565(pixels_[i]);
-  blockMaximaStale_ = true;
+  Changed();
 }
 
 const std::vector<std::uint32_t>& Texture::blockMaxima() const {

@@ -68,6 +68,9 @@ class Texture {
   // power-of-two textures of at least 4 x 4 only. Rebuilt on first use after Widen, on the
   // demo's thread.
   const std::vector<std::uint32_t>& blockMaxima() const;
+  // Changes whenever the texels do (Widen, Narrow, SetScale) and is never the same on two
+  // textures: what was found out about a texture holds while its generation stays.
+  std::uint64_t generation() const { return generation_; }
 
   // DDCKEY_SRCBLT: texels whose 16-bit value lies in [low, high] are left out while keying is on.
   bool hasSourceKey = false;
@@ -84,4 +87,6 @@ class Texture {
   std::vector<std::uint32_t> widened_;
   mutable std::vector<std::uint32_t> blockMaxima_;
   mutable bool blockMaximaStale_ = true;
+  std::uint64_t generation_;
+  void Changed();
 };
