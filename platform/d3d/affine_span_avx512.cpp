@@ -80,13 +80,14 @@ AVX512_INLINE Taps FetchTaps(const TexelGrid& grid, __m512i s, __m512i t, std::u
   if (std::max(iA, iB) - iMin > 6 || std::max(jA, jB) - jMin > 6 || column + 8 > grid.width) {
     return GatherTaps(grid, s, t);
   }
-  __m512i rows[4];  // patch rows 2k and 2k + 1
-  for (int k = 0; k < 4; ++k) {
-    const int* top = grid.texels + ((jMin + 2 * k) & (grid.height - 1)) * grid.width + column;
-    const int* bottom = grid.texels + ((jMin + 2 * k + 1) & (grid.height - 1)) * grid.width + column;
-    rows[k] = Join(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(top)),
-                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom)));
-  }
+  const auto row = [&](int k) {
+    return reinterpret_cast<const __m256i*>(grid.texels + (((jMin + k) & (grid.height - 1)) << grid.rowShift) + column);
+  };
+  // Unrolled, so that the patch stays in registers.
+  const __m512i rows[4] = {Join(_mm256_loadu_si256(row(0)), _mm256_loadu_si256(row(1))),
+                           Join(_mm256_loadu_si256(row(2)), _mm256_loadu_si256(row(3))),
+                           Join(_mm256_loadu_si256(row(4)), _mm256_loadu_si256(row(5))),
+                           Join(_mm256_loadu_si256(row(6)), _mm256_loadu_si256(row(7)))};  // rows 2k, 2k + 1
   const __m512i index =
       _mm512_add_epi32(_mm512_slli_epi32(_mm512_sub_epi32(_mm512_srai_epi32(t, 16), _mm512_set1_epi32(jMin)), 3),
                        _mm512_sub_epi32(_mm512_srai_epi32(s, 16), _mm512_set1_epi32(iMin)));
