@@ -124,11 +124,14 @@ void ConvertPicture(const std::uint8_t* source, std::uint16_t* destination, int 
                     int height) {
   const int rowUnits = pitch >> 1;
   const auto wideRow = ActiveCodecKernels.convertRow;
+  // A wide kernel's last few pixels take the table itself: the luma-fastest copy is the plain
+  // conversion's alone, never made where a wide kernel converts.
+  const bool plainRows = PlainConversion();
   for (int r = 0; r < height; ++r) {
     std::uint16_t* row = destination + r * rowUnits;
     const int done = wideRow(source, row, width);
     source += 4 * done;
-    const int plain = ConvertRow(source, row + done, width - done);
+    const int plain = plainRows ? ConvertRow(source, row + done, width - done) : 0;
     source += 4 * plain;
     for (int x = done + plain; x < width; ++x, source += 4) {
       row[x] = ColourTable[((source[0] * 64) | source[1]) * 64 | source[2]];
