@@ -7,19 +7,11 @@
 #include <algorithm>
 
 #include "platform/d3d/affine_span.h"
+#include "platform/d3d/avx512_target.h"
 #include "platform/d3d/bilinear_avx2.h"
 #include "platform/d3d/live_blocks.h"
 #include "platform/d3d/sampler.h"
 #include "platform/d3d/span_kernels.h"
-
-// GCC 12's headers start the plain forms of many AVX-512 operations from an undefined register,
-// which its uninitialized-value warning reports at every use.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
-#define AVX512 __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
-#define AVX512_INLINE __attribute__((target("avx2,avx512f,avx512vl,avx512bw"), always_inline)) inline
 
 namespace {
 

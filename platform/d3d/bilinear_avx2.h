@@ -146,6 +146,18 @@ __attribute__((target("avx2"), always_inline)) inline void BlendTaps8(const Taps
   high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
 }
 
+// The taps' bilinear samples at (s, t) modulated by per-pixel diffuse colours (0x00RRGGBB lanes):
+// (texel * (diffuse + 1)) >> 8 per channel, as 0x00RRGGBB lanes.
+__attribute__((target("avx2"), always_inline)) inline __m256i ModulatedSample8(const Taps8& taps, __m256i s, __m256i t,
+                                                                              __m256i diffuse) {
+  const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
+  __m256i low, high;
+  BlendTaps8(taps, s, t, low, high);
+  low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
+  high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
+  return _mm256_packus_epi16(low, high);
+}
+
 // All-ones lanes where the texel nearest (s, t) is within the source key. That texel is one of
 // the taps (the right one from half a texel on, the lower likewise); its value is read back from
 // the widened copy, which narrows to the stored value exactly.

@@ -79,7 +79,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
   const TexelGrid grid = texture ? TexelGrid(*texture) : TexelGrid();
   const __m256d lane = _mm256_setr_pd(0, 1, 2, 3), one = _mm256_set1_pd(1.0);
   const __m128i lanes16 = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
+  const __m256i zero = _mm256_setzero_si256();
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
   const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
   for (int first = span.xFirst; first < span.xEnd; first += 8) {
@@ -135,11 +135,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
         visible = _mm_andnot_si128(Narrow32To16(KeyedTaps8(grid, taps, s, t)), visible);
         if (_mm_testz_si128(visible, visible)) continue;
       }
-      __m256i low, high;
-      BlendTaps8(taps, s, t, low, high);
-      low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
-      high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
-      colour = _mm256_packus_epi16(low, high);
+      colour = ModulatedSample8(taps, s, t, diffuse);
     }
     if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
     // The span's pixels, those past its end as zeros; drawn lanes take the new colour.

@@ -5,19 +5,11 @@
 
 #include <algorithm>
 
+#include "platform/d3d/avx512_target.h"
 #include "platform/d3d/bilinear_avx2.h"
 #include "platform/d3d/general_span.h"
 #include "platform/d3d/sampler.h"
 #include "platform/d3d/span_kernels.h"
-
-// GCC 12's headers start the plain forms of many AVX-512 operations from an undefined register,
-// which its uninitialized-value warning reports at every use.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
-#define AVX512 __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
-#define AVX512_INLINE __attribute__((target("avx2,avx512f,avx512vl,avx512bw"), always_inline)) inline
 
 namespace {
 
@@ -63,7 +55,7 @@ AVX512 void ShadeSpan(const SpanInput& span, const DrawSettings& settings, const
   const Texture* texture = settings.texture;
   const TexelGrid grid = texture ? TexelGrid(*texture) : TexelGrid();
   const __m512d lane = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7), one = _mm512_set1_pd(1.0);
-  const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
+  const __m256i zero = _mm256_setzero_si256();
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
   const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
   for (int first = span.xFirst; first < span.xEnd; first += 8) {
@@ -112,11 +104,7 @@ AVX512 void ShadeSpan(const SpanInput& span, const DrawSettings& settings, const
         visible &= static_cast<__mmask8>(~_mm256_cmpneq_epi32_mask(KeyedTaps8(grid, taps, s, t), zero));
         if (!visible) continue;
       }
-      __m256i low, high;
-      BlendTaps8(taps, s, t, low, high);
-      low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
-      high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
-      colour = _mm256_packus_epi16(low, high);
+      colour = ModulatedSample8(taps, s, t, diffuse);
     }
     if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
     if constexpr (trueColour) {
