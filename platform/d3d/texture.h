@@ -50,9 +50,6 @@ class Texture {
   std::uint16_t* pixels() { return pixels_.data(); }
   const std::uint32_t* widened() const { return widened_.data(); }
   std::uint32_t* widened() { return widened_.data(); }
-  // The whole allocation, for saving and restoring a surface as it is stored.
-  std::vector<std::uint16_t>& pixelStore() { return pixels_; }
-  std::vector<std::uint32_t>& widenedStore() { return widened_; }
 
   // Changes the storage scale (1 .. maxScale()), keeping the picture: each new texel takes the
   // old texel under it. Allocates nothing once the scale stays.
