@@ -57,9 +57,11 @@ AVX512_INLINE __m512i Pick(const __m512i rows[4], __m512i at) {
 
 // The taps of a step whose positions run from (sFirst, tFirst) by (ds, dt) modulo 2^32 on a
 // power-of-two texture: from an 8 x 8 patch when the step moves at most a texel a pixel and its
-// texels lie within eight columns that do not wrap and eight rows, else gathered.
+// texels lie within eight columns that do not wrap and eight rows, else gathered. With fewRows
+// (FewRows of dt) the step's texels lie within three rows, so its taps within the patch's upper
+// four.
 AVX512_INLINE Taps FetchTaps(const TexelGrid& grid, __m512i s, __m512i t, std::uint32_t sFirst,
-                             std::uint32_t tFirst, std::uint32_t ds, std::uint32_t dt) {
+                             std::uint32_t tFirst, std::uint32_t ds, std::uint32_t dt, bool fewRows) {
   const auto small = [](std::uint32_t d) {
     return static_cast<std::int32_t>(d) >= -(1 << 16) && static_cast<std::int32_t>(d) <= (1 << 16);
   };
@@ -72,20 +74,38 @@ AVX512_INLINE Taps FetchTaps(const TexelGrid& grid, __m512i s, __m512i t, std::u
   if (std::max(iA, iB) - iMin > 6 || std::max(jA, jB) - jMin > 6 || column + 8 > grid.width) {
     return GatherTaps(grid, s, t);
   }
-  const auto row = [&](int k) {
-    return reinterpret_cast<const __m256i*>(grid.texels + (((jMin + k) & (grid.height - 1)) << grid.rowShift) + column);
-  };
-  // Unrolled, so that the patch stays in registers.
-  const __m512i rows[4] = {Join(_mm256_loadu_si256(row(0)), _mm256_loadu_si256(row(1))),
-                           Join(_mm256_loadu_si256(row(2)), _mm256_loadu_si256(row(3))),
-                           Join(_mm256_loadu_si256(row(4)), _mm256_loadu_si256(row(5))),
-                           Join(_mm256_loadu_si256(row(6)), _mm256_loadu_si256(row(7)))};  // rows 2k, 2k + 1
   const __m512i index =
       _mm512_add_epi32(_mm512_slli_epi32(_mm512_sub_epi32(_mm512_srai_epi32(t, 16), _mm512_set1_epi32(jMin)), 3),
                        _mm512_sub_epi32(_mm512_srai_epi32(s, 16), _mm512_set1_epi32(iMin)));
-  return {Pick(rows, index), Pick(rows, _mm512_add_epi32(index, _mm512_set1_epi32(1))),
-          Pick(rows, _mm512_add_epi32(index, _mm512_set1_epi32(8))),
-          Pick(rows, _mm512_add_epi32(index, _mm512_set1_epi32(9)))};
+  const __m512i right = _mm512_add_epi32(index, _mm512_set1_epi32(1));
+  const __m512i below = _mm512_add_epi32(index, _mm512_set1_epi32(8));
+  const __m512i belowRight = _mm512_add_epi32(index, _mm512_set1_epi32(9));
+  // Rows one texture row apart unless the patch wraps past the last row.
+  const int top = jMin & (grid.height - 1);
+  const int* first = grid.texels + (top << grid.rowShift) + column;
+  const auto row = [&](int k) {
+    return reinterpret_cast<const __m256i*>(top + 8 <= grid.height ? first + (k << grid.rowShift)
+                                                                   : grid.texels + (((top + k) & (grid.height - 1)) << grid.rowShift) + column);
+  };
+  const __m512i upper[2] = {Join(_mm256_loadu_si256(row(0)), _mm256_loadu_si256(row(1))),
+                            Join(_mm256_loadu_si256(row(2)), _mm256_loadu_si256(row(3)))};
+  if (fewRows) {
+    // Every tap within the upper four rows: one permute a tap.
+    return {_mm512_permutex2var_epi32(upper[0], index, upper[1]), _mm512_permutex2var_epi32(upper[0], right, upper[1]),
+            _mm512_permutex2var_epi32(upper[0], below, upper[1]),
+            _mm512_permutex2var_epi32(upper[0], belowRight, upper[1])};
+  }
+  // Unrolled, so that the patch stays in registers.
+  const __m512i rows[4] = {upper[0], upper[1], Join(_mm256_loadu_si256(row(4)), _mm256_loadu_si256(row(5))),
+                           Join(_mm256_loadu_si256(row(6)), _mm256_loadu_si256(row(7)))};  // rows 2k, 2k + 1
+  return {Pick(rows, index), Pick(rows, right), Pick(rows, below), Pick(rows, belowRight)};
+}
+
+// True when a step's sixteen positions, dt apart, span less than two texel rows: the rows they
+// fall in are at most three.
+bool FewRows(std::uint32_t dt) {
+  const std::int64_t d = static_cast<std::int32_t>(dt);
+  return (kStep - 1) * (d < 0 ? -d : d) < (std::int64_t{2} << 16);
 }
 
 AVX512_INLINE __m512i Lerp16(__m512i a, __m512i b, __m512i f, __m512i g) {
@@ -195,6 +215,7 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
   std::uint32_t sFirst = span.s, tFirst = span.t;
   DeadSteps dead(live, *span.texture, span.ds, span.dt, kStep);
+  const bool fewRows = FewRows(span.dt);
   for (int i = 0; i < count; i += kStep, sFirst = Advance(sFirst, sStep, sModulus), tFirst = Advance(tFirst, tStep, tModulus),
            s = StepLanes(s, sSteps, sModulus), t = StepLanes(t, tSteps, tModulus)) {
     const int pixels = std::min(kStep, count - i);
@@ -209,7 +230,7 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
       continue;
     }
     __mmask16 write = static_cast<__mmask16>((1u << pixels) - 1);
-    const Taps taps = FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt);
+    const Taps taps = FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt, fewRows);
     if (colourKey) write &= static_cast<__mmask16>(~Keyed(grid, taps, s, t));
     if (!write) continue;
     __m512i low, high;
