@@ -247,10 +247,7 @@ void ShadeSteps(const BasicAffineSpan<Pixel>& span) {
     s[k] = Advance(s[k - 1], ds, sModulus);
     t[k] = Advance(t[k - 1], dt, tModulus);
   }
-  const auto steps = [](std::uint32_t d, std::uint32_t modulus) {
-    return Lanes{} + (modulus ? static_cast<std::uint32_t>(std::uint64_t{d} * kStep % modulus) : d * kStep);
-  };
-  const Lanes sStep = steps(ds, sModulus), tStep = steps(dt, tModulus);
+  const Lanes sStep = Lanes{} + AdvanceBy(ds, kStep, sModulus), tStep = Lanes{} + AdvanceBy(dt, kStep, tModulus);
   Pixel* const target = span.target;
   const int count = span.count;
   for (int i = 0; i < count;) {

@@ -12,10 +12,6 @@
 
 namespace {
 
-std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
-  return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
-}
-
 // Positions of a span's first eight pixels: by multiplies modulo 2^32, or stepped one by one where
 // they are kept below a modulus.
 __attribute__((target("avx2"))) inline __m256i FirstLanes(std::uint32_t first, std::uint32_t d, std::uint32_t modulus) {
@@ -53,7 +49,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
   __m256i s = FirstLanes(span.s, span.ds, sModulus), t = FirstLanes(span.t, span.dt, tModulus);
-  const std::uint32_t sEight = Steps(span.ds, 8, sModulus), tEight = Steps(span.dt, 8, tModulus);
+  const std::uint32_t sEight = AdvanceBy(span.ds, 8, sModulus), tEight = AdvanceBy(span.dt, 8, tModulus);
   const __m256i sStep = _mm256_set1_epi32(static_cast<int>(sEight));
   const __m256i tStep = _mm256_set1_epi32(static_cast<int>(tEight));
   int i = 0;

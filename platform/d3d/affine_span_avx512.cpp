@@ -170,10 +170,6 @@ AVX512_INLINE __m256i Narrow565(__m512i c) {
   return _mm512_maskz_cvtepi32_epi16(0xFFFF, _mm512_or_si512(_mm512_or_si512(r, g), b));
 }
 
-std::uint32_t Steps(std::uint32_t ds, int n, std::uint32_t modulus) {
-  return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * n % modulus) : ds * n;
-}
-
 // Positions of a span's first sixteen pixels: by multiplies modulo 2^32, or stepped one by one
 // where they are kept below a modulus.
 AVX512_INLINE __m512i FirstLanes(std::uint32_t first, std::uint32_t d, std::uint32_t modulus) {
@@ -211,7 +207,7 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
   __m512i s = FirstLanes(span.s, span.ds, sModulus), t = FirstLanes(span.t, span.dt, tModulus);
-  const std::uint32_t sStep = Steps(span.ds, kStep, sModulus), tStep = Steps(span.dt, kStep, tModulus);
+  const std::uint32_t sStep = AdvanceBy(span.ds, kStep, sModulus), tStep = AdvanceBy(span.dt, kStep, tModulus);
   const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
   std::uint32_t sFirst = span.s, tFirst = span.t;
   DeadSteps dead(live, *span.texture, span.ds, span.dt, kStep);

@@ -37,6 +37,12 @@ inline std::uint32_t Advance(std::uint32_t s, std::uint32_t ds, std::uint32_t mo
   return modulus && s >= modulus ? s - modulus : s;
 }
 
+// n steps of ds at once, under the same modulus as Advance.
+inline std::uint32_t AdvanceBy(std::uint32_t ds, int n, std::uint32_t modulus) {
+  return modulus ? static_cast<std::uint32_t>(std::uint64_t{ds} * static_cast<std::uint32_t>(n) % modulus)
+                 : ds * static_cast<std::uint32_t>(n);
+}
+
 inline int WrapTexel(std::int32_t i, int size, bool powerOfTwo) {
   if (powerOfTwo) return i & (size - 1);
   i %= size;
