@@ -41,10 +41,10 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   const bool additive = span.additive, colourKey = span.colourKey, skipDead = span.liveBlocks != nullptr;
   Pixel* const targets = span.target;
   const int count = span.count;
-  std::uint32_t d = span.diffuse;
-  const __m256i diffuse = _mm256_set1_epi64x(static_cast<long long>(
-      (std::uint64_t{(d & 0xFF) + 1}) | (std::uint64_t{((d >> 8) & 0xFF) + 1} << 16) |
-      (std::uint64_t{((d >> 16) & 0xFF) + 1} << 32)));
+  const std::uint32_t d = span.diffuse;
+  // Factors (channel + 1) of blue and red, then green and (none, so 0) alpha.
+  const __m256i blueRedFactors = _mm256_set1_epi32(static_cast<int>(((d & 0xFF) + 1) | (((d >> 16) & 0xFF) + 1) << 16));
+  const __m256i greenAlphaFactors = _mm256_set1_epi32(static_cast<int>(((d >> 8) & 0xFF) + 1));
   const __m256i specular = _mm256_set1_epi32(static_cast<int>(span.specular));
   const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
@@ -70,11 +70,9 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
     const Taps8 taps = FetchTaps8(grid, s, t);
     __m256i keyed = colourKey ? KeyedTaps8(grid, taps, s, t) : _mm256_setzero_si256();
     if (colourKey && _mm256_movemask_epi8(keyed) == -1) continue;
-    __m256i low, high;
-    BlendTaps8(taps, s, t, low, high);
-    low = _mm256_srli_epi16(_mm256_mullo_epi16(low, diffuse), 8);
-    high = _mm256_srli_epi16(_mm256_mullo_epi16(high, diffuse), 8);
-    __m256i colour = _mm256_adds_epu8(_mm256_packus_epi16(low, high), specular);
+    __m256i blueRed, greenAlpha;
+    BlendTaps8(taps, s, t, blueRed, greenAlpha);
+    __m256i colour = _mm256_adds_epu8(Modulate8(blueRed, greenAlpha, blueRedFactors, greenAlphaFactors), specular);
     Pixel* target = targets + i;
     if constexpr (trueColour) {
       __m256i existing = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target));

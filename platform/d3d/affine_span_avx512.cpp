@@ -112,29 +112,24 @@ AVX512_INLINE __m512i Lerp16(__m512i a, __m512i b, __m512i f, __m512i g) {
   return _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(a, g), _mm512_mullo_epi16(b, f)), 8);
 }
 
-// Per-pixel weights (0..255 in 32-bit lanes) spread over the 16-bit channel lanes that unpacking
-// the low (or high) pixel pairs of each 128-bit quarter gives.
-AVX512_INLINE void Spread(__m512i f, __m512i& low, __m512i& high) {
-  const __m512i pair = _mm512_or_si512(f, _mm512_slli_epi32(f, 16));
-  low = _mm512_unpacklo_epi32(pair, pair);
-  high = _mm512_unpackhi_epi32(pair, pair);
+// The bilinear lerp of four taps, across by (fs, gs) and down by (ft, gt).
+AVX512_INLINE __m512i Lerp2d(__m512i fs, __m512i gs, __m512i ft, __m512i gt, __m512i t00, __m512i t01, __m512i t10,
+                             __m512i t11) {
+  return Lerp16(Lerp16(t00, t01, fs, gs), Lerp16(t10, t11, fs, gs), ft, gt);
 }
 
-// Bilinear samples as 16-bit channel lanes, in the order unpacking gives, which
-// _mm512_packus_epi16(low, high) undoes.
-AVX512_INLINE void Blend(const Taps& taps, __m512i s, __m512i t, __m512i& low, __m512i& high) {
-  const __m512i byte = _mm512_set1_epi32(0xFF), full = _mm512_set1_epi16(256), zero = _mm512_setzero_si512();
-  __m512i fsLow, fsHigh, ftLow, ftHigh;
-  Spread(_mm512_and_si512(_mm512_srli_epi32(s, 8), byte), fsLow, fsHigh);
-  Spread(_mm512_and_si512(_mm512_srli_epi32(t, 8), byte), ftLow, ftHigh);
-  const __m512i gsLow = _mm512_sub_epi16(full, fsLow), gsHigh = _mm512_sub_epi16(full, fsHigh);
-  const __m512i gtLow = _mm512_sub_epi16(full, ftLow), gtHigh = _mm512_sub_epi16(full, ftHigh);
-  const __m512i topLow = Lerp16(_mm512_unpacklo_epi8(taps.t00, zero), _mm512_unpacklo_epi8(taps.t01, zero), fsLow, gsLow);
-  const __m512i topHigh = Lerp16(_mm512_unpackhi_epi8(taps.t00, zero), _mm512_unpackhi_epi8(taps.t01, zero), fsHigh, gsHigh);
-  const __m512i botLow = Lerp16(_mm512_unpacklo_epi8(taps.t10, zero), _mm512_unpacklo_epi8(taps.t11, zero), fsLow, gsLow);
-  const __m512i botHigh = Lerp16(_mm512_unpackhi_epi8(taps.t10, zero), _mm512_unpackhi_epi8(taps.t11, zero), fsHigh, gsHigh);
-  low = Lerp16(topLow, botLow, ftLow, gtLow);
-  high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
+// Bilinear samples as two 16-bit lanes a pixel: blue and red (bytes 0 and 2 of the texels), and
+// green and alpha (bytes 1 and 3); the weights are each position's fraction in both halves.
+AVX512_INLINE void Blend(const Taps& taps, __m512i s, __m512i t, __m512i& blueRed, __m512i& greenAlpha) {
+  const __m512i pick =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(1, -128, 1, -128, 5, -128, 5, -128, 9, -128, 9, -128, 13, -128, 13, -128));
+  const __m512i full = _mm512_set1_epi16(256), even = _mm512_set1_epi32(0x00FF00FF);
+  const __m512i fs = _mm512_shuffle_epi8(s, pick), ft = _mm512_shuffle_epi8(t, pick);
+  const __m512i gs = _mm512_sub_epi16(full, fs), gt = _mm512_sub_epi16(full, ft);
+  blueRed = Lerp2d(fs, gs, ft, gt, _mm512_and_si512(taps.t00, even), _mm512_and_si512(taps.t01, even),
+                   _mm512_and_si512(taps.t10, even), _mm512_and_si512(taps.t11, even));
+  greenAlpha = Lerp2d(fs, gs, ft, gt, _mm512_srli_epi16(taps.t00, 8), _mm512_srli_epi16(taps.t01, 8),
+                      _mm512_srli_epi16(taps.t10, 8), _mm512_srli_epi16(taps.t11, 8));
 }
 
 // Lanes whose nearest texel is within the source key: one of the taps, the right one from half
@@ -152,22 +147,26 @@ AVX512_INLINE __mmask16 Keyed(const TexelGrid& grid, const Taps& taps, __m512i s
          _mm512_cmple_epi32_mask(value, _mm512_set1_epi32(grid.keyHigh));
 }
 
+// As the AVX2 forms in bilinear_avx2.h: each pixel in both halves of its lane, one high multiply
+// widening blue and red and one green.
 AVX512_INLINE __m512i Widen565(__m256i pixels) {
-  const __m512i p = _mm512_cvtepu16_epi32(pixels);
-  __m512i r = _mm512_srli_epi32(p, 11);
-  __m512i g = _mm512_and_si512(_mm512_srli_epi32(p, 5), _mm512_set1_epi32(0x3F));
-  __m512i b = _mm512_and_si512(p, _mm512_set1_epi32(0x1F));
-  r = _mm512_or_si512(_mm512_slli_epi32(r, 3), _mm512_srli_epi32(r, 2));
-  g = _mm512_or_si512(_mm512_slli_epi32(g, 2), _mm512_srli_epi32(g, 4));
-  b = _mm512_or_si512(_mm512_slli_epi32(b, 3), _mm512_srli_epi32(b, 2));
-  return _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(r, 16), _mm512_slli_epi32(g, 8)), b);
+  const __m512i twice = _mm512_permutexvar_epi16(
+      _mm512_setr_epi32(0, 0x10001, 0x20002, 0x30003, 0x40004, 0x50005, 0x60006, 0x70007, 0x80008, 0x90009, 0xA000A,
+                        0xB000B, 0xC000C, 0xD000D, 0xE000E, 0xF000F),
+      _mm512_castsi256_si512(pixels));
+  const __m512i topped =
+      _mm512_and_si512(_mm512_sllv_epi16(twice, _mm512_set1_epi32(11)), _mm512_set1_epi32(0xF800F800));
+  const __m512i redBlue = _mm512_mulhi_epu16(topped, _mm512_set1_epi16(264));
+  const __m512i green =
+      _mm512_mulhi_epu16(_mm512_and_si512(twice, _mm512_set1_epi32(0x07E0)), _mm512_set1_epi16(8320));
+  return _mm512_or_si512(redBlue, _mm512_slli_epi32(green, 8));
 }
 
 AVX512_INLINE __m256i Narrow565(__m512i c) {
-  const __m512i r = _mm512_and_si512(_mm512_srli_epi32(c, 8), _mm512_set1_epi32(0xF800));
-  const __m512i g = _mm512_and_si512(_mm512_srli_epi32(c, 5), _mm512_set1_epi32(0x07E0));
-  const __m512i b = _mm512_and_si512(_mm512_srli_epi32(c, 3), _mm512_set1_epi32(0x001F));
-  return _mm512_maskz_cvtepi32_epi16(0xFFFF, _mm512_or_si512(_mm512_or_si512(r, g), b));
+  const __m512i kept = _mm512_and_si512(c, _mm512_set1_epi32(0x00F8FCF8));
+  const __m512i eight = _mm512_madd_epi16(_mm512_maddubs_epi16(kept, _mm512_set1_epi32(0x00014001)),
+                                          _mm512_set1_epi32(0x08000001));
+  return _mm512_cvtepi32_epi16(_mm512_srli_epi32(eight, 3));
 }
 
 // Positions of a span's first sixteen pixels: by multiplies modulo 2^32, or stepped one by one
@@ -200,9 +199,9 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   Pixel* const targets = span.target;
   const int count = span.count;
   const std::uint32_t d = span.diffuse;
-  const __m512i diffuse = _mm512_set1_epi64(static_cast<long long>(
-      (std::uint64_t{(d & 0xFF) + 1}) | (std::uint64_t{((d >> 8) & 0xFF) + 1} << 16) |
-      (std::uint64_t{((d >> 16) & 0xFF) + 1} << 32)));
+  // Factors (channel + 1) of blue and red, then green and (none, so 0) alpha.
+  const __m512i blueRedFactors = _mm512_set1_epi32(static_cast<int>(((d & 0xFF) + 1) | (((d >> 16) & 0xFF) + 1) << 16));
+  const __m512i greenAlphaFactors = _mm512_set1_epi32(static_cast<int>(((d >> 8) & 0xFF) + 1));
   const __m512i specular = _mm512_set1_epi32(static_cast<int>(span.specular));
   const std::uint32_t sModulus = TexelModulus(grid.width, grid.powerOfTwo);
   const std::uint32_t tModulus = TexelModulus(grid.height, grid.powerOfTwo);
@@ -229,11 +228,12 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
     const Taps taps = FetchTaps(grid, s, t, sFirst, tFirst, span.ds, span.dt, fewRows);
     if (colourKey) write &= static_cast<__mmask16>(~Keyed(grid, taps, s, t));
     if (!write) continue;
-    __m512i low, high;
-    Blend(taps, s, t, low, high);
-    low = _mm512_srli_epi16(_mm512_mullo_epi16(low, diffuse), 8);
-    high = _mm512_srli_epi16(_mm512_mullo_epi16(high, diffuse), 8);
-    __m512i colour = _mm512_adds_epu8(_mm512_packus_epi16(low, high), specular);
+    __m512i blueRed, greenAlpha;
+    Blend(taps, s, t, blueRed, greenAlpha);
+    const __m512i modulated = _mm512_or_si512(_mm512_srli_epi16(_mm512_mullo_epi16(blueRed, blueRedFactors), 8),
+                                              _mm512_and_si512(_mm512_mullo_epi16(greenAlpha, greenAlphaFactors),
+                                                               _mm512_set1_epi32(0xFF00FF00)));
+    __m512i colour = _mm512_adds_epu8(modulated, specular);
     Pixel* target = targets + i;
     if constexpr (trueColour) {
       if (additive) colour = _mm512_adds_epu8(colour, _mm512_maskz_loadu_epi32(write, target));

@@ -36,31 +36,48 @@ __attribute__((target("avx2"))) inline __m256i Lerp16(__m256i a, __m256i b, __m2
   return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, g), _mm256_mullo_epi16(b, f)), 8);
 }
 
-// Per-pixel weights (0..255 in each 32-bit lane) spread over the four 16-bit channel lanes that
-// unpacking the low (or high) pixel pairs of a 128-bit half gives.
-__attribute__((target("avx2"))) inline void SpreadWeights(__m256i f, __m256i& low, __m256i& high) {
-  __m256i pair = _mm256_or_si256(f, _mm256_slli_epi32(f, 16));
-  low = _mm256_unpacklo_epi32(pair, pair);
-  high = _mm256_unpackhi_epi32(pair, pair);
+// The bilinear lerp of four taps, across by (fs, gs) and down by (ft, gt).
+__attribute__((target("avx2"))) inline __m256i Lerp2d(__m256i fs, __m256i gs, __m256i ft, __m256i gt, __m256i t00,
+                                                      __m256i t01, __m256i t10, __m256i t11) {
+  return Lerp16(Lerp16(t00, t01, fs, gs), Lerp16(t10, t11, fs, gs), ft, gt);
 }
 
+// Each lane's bits 8..15 (a 16.16 position's fraction, to eight bits) in both its 16-bit halves.
+__attribute__((target("avx2"))) inline __m256i FractionPairs(__m256i position) {
+  const __m128i pick = _mm_setr_epi8(1, -128, 1, -128, 5, -128, 5, -128, 9, -128, 9, -128, 13, -128, 13, -128);
+  return _mm256_shuffle_epi8(position, _mm256_broadcastsi128_si256(pick));
+}
+
+// R5G6B5 pixels as 0x00RRGGBB lanes, each channel's bits repeated below it. Each pixel goes into
+// both halves of its lane, blue moved to the top of the lower one and red kept at the top of the
+// upper one, so that one high multiply by 8.25 widens both; green likewise by 4.0625.
 __attribute__((target("avx2"))) inline __m256i Widen565(__m128i pixels) {
-  __m256i p = _mm256_cvtepu16_epi32(pixels);
-  __m256i r = _mm256_srli_epi32(p, 11);
-  __m256i g = _mm256_and_si256(_mm256_srli_epi32(p, 5), _mm256_set1_epi32(0x3F));
-  __m256i b = _mm256_and_si256(p, _mm256_set1_epi32(0x1F));
-  r = _mm256_or_si256(_mm256_slli_epi32(r, 3), _mm256_srli_epi32(r, 2));
-  g = _mm256_or_si256(_mm256_slli_epi32(g, 2), _mm256_srli_epi32(g, 4));
-  b = _mm256_or_si256(_mm256_slli_epi32(b, 3), _mm256_srli_epi32(b, 2));
-  return _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(r, 16), _mm256_slli_epi32(g, 8)), b);
+  const __m128i twice = _mm_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13);
+  const __m256i p = _mm256_shuffle_epi8(_mm256_cvtepu16_epi32(pixels), _mm256_broadcastsi128_si256(twice));
+  const __m256i topped =
+      _mm256_and_si256(_mm256_mullo_epi16(p, _mm256_set1_epi32(0x00010800)), _mm256_set1_epi32(0xF800F800));
+  const __m256i redBlue = _mm256_mulhi_epu16(topped, _mm256_set1_epi16(264));
+  const __m256i green = _mm256_mulhi_epu16(_mm256_and_si256(p, _mm256_set1_epi32(0x07E0)), _mm256_set1_epi16(8320));
+  return _mm256_or_si256(redBlue, _mm256_slli_epi32(green, 8));
 }
 
+// 0x00RRGGBB lanes as R5G6B5 pixels: each channel's kept bits weighted into place, eight times
+// over, by two multiply-adds (blue + 64 green, then + 2048 red).
 __attribute__((target("avx2"))) inline __m128i Narrow565(__m256i c) {
-  __m256i r = _mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800));
-  __m256i g = _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0));
-  __m256i b = _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F));
-  __m256i packed = _mm256_packus_epi32(_mm256_or_si256(_mm256_or_si256(r, g), b), _mm256_setzero_si256());
+  const __m256i kept = _mm256_and_si256(c, _mm256_set1_epi32(0x00F8FCF8));
+  const __m256i pairs = _mm256_maddubs_epi16(kept, _mm256_set1_epi32(0x00014001));
+  const __m256i eight = _mm256_madd_epi16(pairs, _mm256_set1_epi32(0x08000001));
+  const __m256i packed = _mm256_packus_epi32(_mm256_srli_epi32(eight, 3), _mm256_setzero_si256());
   return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
+}
+
+// Channels as two 16-bit lanes a pixel, blue and red (bytes 0 and 2) in one register and green
+// and alpha (bytes 1 and 3) in the other, each times its factor >> 8, put back together.
+__attribute__((target("avx2"))) inline __m256i Modulate8(__m256i blueRed, __m256i greenAlpha, __m256i blueRedFactors,
+                                                         __m256i greenAlphaFactors) {
+  return _mm256_or_si256(_mm256_srli_epi16(_mm256_mullo_epi16(blueRed, blueRedFactors), 8),
+                         _mm256_and_si256(_mm256_mullo_epi16(greenAlpha, greenAlphaFactors),
+                                          _mm256_set1_epi32(0xFF00FF00)));
 }
 
 // Texel columns (or rows) wrapped onto 0 .. size - 1: any value on power-of-two sizes, values in
@@ -127,35 +144,27 @@ __attribute__((target("avx2"), always_inline)) inline Taps8 FetchTaps8(const Tex
   return taps;
 }
 
-// Bilinear samples of the taps at (s, t), as 16-bit channel lanes: low holds pixels 0, 1, 4, 5
-// and high pixels 2, 3, 6, 7 (the order unpacking gives, which _mm256_packus_epi16(low, high)
-// undoes).
+// Bilinear samples of the taps at (s, t) in the two halves Modulate8 takes.
 __attribute__((target("avx2"), always_inline)) inline void BlendTaps8(const Taps8& taps, __m256i s, __m256i t,
-                                                                     __m256i& low, __m256i& high) {
-  const __m256i byte = _mm256_set1_epi32(0xFF), full = _mm256_set1_epi16(256), zero = _mm256_setzero_si256();
-  __m256i fsLow, fsHigh, ftLow, ftHigh;
-  SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(s, 8), byte), fsLow, fsHigh);
-  SpreadWeights(_mm256_and_si256(_mm256_srli_epi32(t, 8), byte), ftLow, ftHigh);
-  __m256i gsLow = _mm256_sub_epi16(full, fsLow), gsHigh = _mm256_sub_epi16(full, fsHigh);
-  __m256i gtLow = _mm256_sub_epi16(full, ftLow), gtHigh = _mm256_sub_epi16(full, ftHigh);
-  __m256i topLow = Lerp16(_mm256_unpacklo_epi8(taps.t00, zero), _mm256_unpacklo_epi8(taps.t01, zero), fsLow, gsLow);
-  __m256i topHigh = Lerp16(_mm256_unpackhi_epi8(taps.t00, zero), _mm256_unpackhi_epi8(taps.t01, zero), fsHigh, gsHigh);
-  __m256i botLow = Lerp16(_mm256_unpacklo_epi8(taps.t10, zero), _mm256_unpacklo_epi8(taps.t11, zero), fsLow, gsLow);
-  __m256i botHigh = Lerp16(_mm256_unpackhi_epi8(taps.t10, zero), _mm256_unpackhi_epi8(taps.t11, zero), fsHigh, gsHigh);
-  low = Lerp16(topLow, botLow, ftLow, gtLow);
-  high = Lerp16(topHigh, botHigh, ftHigh, gtHigh);
+                                                                     __m256i& blueRed, __m256i& greenAlpha) {
+  const __m256i full = _mm256_set1_epi16(256), even = _mm256_set1_epi32(0x00FF00FF);
+  const __m256i fs = FractionPairs(s), ft = FractionPairs(t);
+  const __m256i gs = _mm256_sub_epi16(full, fs), gt = _mm256_sub_epi16(full, ft);
+  blueRed = Lerp2d(fs, gs, ft, gt, _mm256_and_si256(taps.t00, even), _mm256_and_si256(taps.t01, even),
+                   _mm256_and_si256(taps.t10, even), _mm256_and_si256(taps.t11, even));
+  greenAlpha = Lerp2d(fs, gs, ft, gt, _mm256_srli_epi16(taps.t00, 8), _mm256_srli_epi16(taps.t01, 8),
+                      _mm256_srli_epi16(taps.t10, 8), _mm256_srli_epi16(taps.t11, 8));
 }
 
 // The taps' bilinear samples at (s, t) modulated by per-pixel diffuse colours (0x00RRGGBB lanes):
 // (texel * (diffuse + 1)) >> 8 per channel, as 0x00RRGGBB lanes.
 __attribute__((target("avx2"), always_inline)) inline __m256i ModulatedSample8(const Taps8& taps, __m256i s, __m256i t,
                                                                               __m256i diffuse) {
-  const __m256i zero = _mm256_setzero_si256(), unit = _mm256_set1_epi16(1);
-  __m256i low, high;
-  BlendTaps8(taps, s, t, low, high);
-  low = _mm256_srli_epi16(_mm256_mullo_epi16(low, _mm256_add_epi16(_mm256_unpacklo_epi8(diffuse, zero), unit)), 8);
-  high = _mm256_srli_epi16(_mm256_mullo_epi16(high, _mm256_add_epi16(_mm256_unpackhi_epi8(diffuse, zero), unit)), 8);
-  return _mm256_packus_epi16(low, high);
+  const __m256i unit = _mm256_set1_epi16(1);
+  __m256i blueRed, greenAlpha;
+  BlendTaps8(taps, s, t, blueRed, greenAlpha);
+  const __m256i blueRedFactors = _mm256_add_epi16(_mm256_and_si256(diffuse, _mm256_set1_epi32(0x00FF00FF)), unit);
+  return Modulate8(blueRed, greenAlpha, blueRedFactors, _mm256_add_epi16(_mm256_srli_epi16(diffuse, 8), unit));
 }
 
 // All-ones lanes where the texel nearest (s, t) is within the source key. That texel is one of
