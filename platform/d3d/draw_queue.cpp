@@ -39,17 +39,32 @@ constexpr int kTrianglesPerSetupTask = 256;
 // Draws past this many triangles or vertices rasterize the queue, so that its memory stays bounded.
 constexpr std::size_t kMaxQueued = 1 << 16;
 
-DrawQueue& Queue() {
+// Two queues: one taking draws while the workers may still be rasterizing the other.
+struct DrawQueues {
+  DrawQueue queues[2];
+  DrawQueue* building = &queues[0];
+  DrawQueue* rasterizing = nullptr;  // started on the workers, not yet finished
+};
+
+DrawQueues& Queues() {
   // One demo thread. Never destroyed, so that a surface released while the program ends still
-  // finds it.
-  static DrawQueue& queue = *new DrawQueue;
-  return queue;
+  // finds them.
+  static DrawQueues& queues = *new DrawQueues;
+  return queues;
 }
+
+DrawQueue& Queue() { return *Queues().building; }
+
 
 bool SameTarget(const RenderTarget& a, const RenderTarget& b) {
   return a.colour == b.colour && a.depth == b.depth && a.trueColour == b.trueColour && a.width == b.width &&
          a.height == b.height;
 }
+
+// Sets the queued draws rasterizing on the workers, after those started before.
+void StartRasterizing();
+// Waits for the draws started rasterizing.
+void FinishRasterizing();
 
 }  // namespace
 
@@ -72,10 +87,34 @@ void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const R
     queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
   }
   queue.draws.push_back(queued);
-  if (queue.triangles.size() > kMaxQueued || queue.vertices.size() > kMaxQueued) FlushDraws();
+  if (queue.triangles.size() > kMaxQueued || queue.vertices.size() > kMaxQueued) {
+    FlushDraws();
+  } else if (WorkerThreadCount() > 1 && !WorkersBusy()) {
+    // The workers are free: they rasterize what is queued while this thread goes on making draws.
+    StartRasterizing();
+  }
 }
 
 void FlushDraws() {
+  StartRasterizing();
+  FinishRasterizing();
+}
+
+namespace {
+
+void FinishRasterizing() {
+  FinishOnWorkers();
+  DrawQueue*& rasterizing = Queues().rasterizing;
+  if (!rasterizing) return;
+  rasterizing->vertices.clear();
+  rasterizing->triangles.clear();
+  rasterizing->draws.clear();
+  rasterizing->liveBlocks.clear();
+  rasterizing = nullptr;
+}
+
+void StartRasterizing() {
+  FinishRasterizing();
   DrawQueue& queue = Queue();
   if (queue.draws.empty()) return;
   for (QueuedDraw& draw : queue.draws) {
@@ -121,7 +160,10 @@ void FlushDraws() {
     const auto [first, end] = bandsOf(queue.setups[k]);
     for (int b = first; b < end; ++b) queue.bandTriangles[queue.bandFill[b]++] = k;
   }
-  RunOnWorkers(taskCount, [&queue, firstTask](int task) {
+  DrawQueues& queues = Queues();
+  queues.rasterizing = &queue;
+  queues.building = &queue == &queues.queues[0] ? &queues.queues[1] : &queues.queues[0];
+  StartOnWorkers(taskCount, [&queue, firstTask](int task) {
     const int bandFirst = (firstTask + task) * kRowsPerTask, bandEnd = bandFirst + kRowsPerTask;
     for (int i = queue.bandStarts[task]; i < queue.bandStarts[task + 1]; ++i) {
       const int k = queue.bandTriangles[i];
@@ -129,8 +171,6 @@ void FlushDraws() {
                     bandEnd);
     }
   });
-  queue.vertices.clear();
-  queue.triangles.clear();
-  queue.draws.clear();
-  queue.liveBlocks.clear();
 }
+
+}  // namespace

@@ -5,7 +5,8 @@
 // pixels bit for bit.
 //
 // The table is set before main runs. SelectSpanKernels changes it between frames (tests,
-// "korvo-bench device --plain"), never while a draw runs on the workers.
+// "korvo-bench device --plain"), never while a draw runs on the workers (FlushDraws waits for
+// them).
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,6 +42,7 @@ class WorkerPool {
   }
 
   ~WorkerPool() {
+    Finish();
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stopping_ = true;
@@ -52,23 +54,34 @@ class WorkerPool {
   int threadCount() const { return threadCount_; }
 
   void Run(int taskCount, const std::function<void(int)>& task) {
+    Finish();
     if (workers_.empty() || taskCount <= 1 || taskCount > 0xFFFF) {
       for (int i = 0; i < taskCount; ++i) task(i);
       return;
     }
-    const std::uint64_t run = (claims_.load(std::memory_order_relaxed) >> 32) + 1;
-    task_.store(&task, std::memory_order_relaxed);
-    done_.store(0, std::memory_order_relaxed);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      claims_.store(run << 32 | static_cast<std::uint64_t>(taskCount) << 16, std::memory_order_release);
+    Wait(Publish(taskCount, &task), taskCount);
+  }
+
+  // A run that the workers start on while the caller goes on; its task is kept until Finish.
+  void Start(int taskCount, std::function<void(int)> task) {
+    Finish();
+    if (workers_.empty() || taskCount <= 1 || taskCount > 0xFFFF) {
+      for (int i = 0; i < taskCount; ++i) task(i);
+      return;
     }
-    wake_.notify_all();
-    Work(run);
-    if (!SpinUntil([&] { return done_.load(std::memory_order_acquire) == taskCount; })) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      finished_.wait(lock, [&] { return done_.load(std::memory_order_acquire) == taskCount; });
-    }
+    started_ = std::move(task);
+    startedCount_ = taskCount;
+    startedRun_ = Publish(taskCount, &started_);
+  }
+
+  bool Busy() const { return startedCount_ && done_.load(std::memory_order_acquire) != startedCount_; }
+
+  // Takes the started run's unclaimed tasks and returns when all of them are done.
+  void Finish() {
+    if (!startedCount_) return;
+    Wait(startedRun_, startedCount_);
+    startedCount_ = 0;
+    started_ = nullptr;
   }
 
  private:
@@ -85,6 +98,28 @@ class WorkerPool {
         SpinPause();
       }
       if (std::chrono::steady_clock::now() > deadline) return false;
+    }
+  }
+
+  // Hands a run to the workers; returns its number.
+  std::uint64_t Publish(int taskCount, const std::function<void(int)>* task) {
+    const std::uint64_t run = (claims_.load(std::memory_order_relaxed) >> 32) + 1;
+    task_.store(task, std::memory_order_relaxed);
+    done_.store(0, std::memory_order_relaxed);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      claims_.store(run << 32 | static_cast<std::uint64_t>(taskCount) << 16, std::memory_order_release);
+    }
+    wake_.notify_all();
+    return run;
+  }
+
+  // Takes part in run `run` until its taskCount tasks are done.
+  void Wait(std::uint64_t run, int taskCount) {
+    Work(run);
+    if (!SpinUntil([&] { return done_.load(std::memory_order_acquire) == taskCount; })) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      finished_.wait(lock, [&] { return done_.load(std::memory_order_acquire) == taskCount; });
     }
   }
 
@@ -127,6 +162,10 @@ class WorkerPool {
   std::atomic<std::uint64_t> claims_{0};  // run number << 32 | task count << 16 | next task
   std::atomic<int> done_{0};
   std::atomic<bool> stopping_{false};
+  // The run Start began and Finish has not waited for: only the calling thread touches these.
+  std::function<void(int)> started_;
+  int startedCount_ = 0;
+  std::uint64_t startedRun_ = 0;
 };
 
 std::unique_ptr<WorkerPool>& Pool() {
@@ -146,3 +185,9 @@ void SetWorkerThreadCount(int threads) {
 }
 
 void RunOnWorkers(int taskCount, const std::function<void(int)>& task) { Pool()->Run(taskCount, task); }
+
+void StartOnWorkers(int taskCount, std::function<void(int)> task) { Pool()->Start(taskCount, std::move(task)); }
+
+bool WorkersBusy() { return Pool()->Busy(); }
+
+void FinishOnWorkers() { Pool()->Finish(); }

@@ -10,3 +10,9 @@
 int WorkerThreadCount();
 void SetWorkerThreadCount(int threads);
 void RunOnWorkers(int taskCount, const std::function<void(int task)>& task);
+// The same tasks, returning at once: the workers start on them while the caller goes on, and
+// FinishOnWorkers (or the next run) takes the rest on the caller's thread and waits for all. One
+// run at a time: a run started while another is on the workers waits for that one first.
+void StartOnWorkers(int taskCount, std::function<void(int task)> task);
+bool WorkersBusy();  // a started run still has tasks not done
+void FinishOnWorkers();
