@@ -13,6 +13,15 @@ void ShadeGeneralSpan(const SpanInput& span, const DrawSettings& settings, const
 void ShadeGeneralSpanPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
 void ShadeGeneralSpanTrueColourPortable(const SpanInput& span, const DrawSettings& settings, const RenderTarget& target);
 
+// True when a span's specular colour is black at every pixel, as most lit pixels' is: its three
+// planes are zero, so each value is 0 times w (or not a number), which the byte conversion makes 0.
+inline bool SpecularPlanesZero(const SpanInput& span) {
+  for (int a = 5; a < 8; ++a) {
+    if (span.attributes[a].start != 0.0 || span.attributes[a].dx != 0.0) return false;
+  }
+  return true;
+}
+
 // What a pixel's position decides; the rest of its shading follows from these. Both loops finish
 // pixels with FinishPixel.
 struct PixelValues {

@@ -82,6 +82,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
   const __m256i zero = _mm256_setzero_si256();
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
   const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
+  const bool addSpecular = settings.specular && (span.flatColour || !SpecularPlanesZero(span));
   for (int first = span.xFirst; first < span.xEnd; first += 8) {
     int count = std::min(8, span.xEnd - first);
     const __m256d x[2] = {_mm256_add_pd(_mm256_set1_pd(first), lane), _mm256_add_pd(_mm256_set1_pd(first + 4), lane)};
@@ -101,7 +102,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
     __m256i diffuse = flatDiffuse, specular = flatSpecular;
     if (!span.flatColour) {
       diffuse = Join(Colours4(span, 2, x[0], w[0]), Colours4(span, 2, x[1], w[1]));
-      if (settings.specular) specular = Join(Colours4(span, 5, x[0], w[0]), Colours4(span, 5, x[1], w[1]));
+      specular = addSpecular ? Join(Colours4(span, 5, x[0], w[0]), Colours4(span, 5, x[1], w[1])) : zero;
     }
     __m256i s = zero, t = zero;
     if (texture) {
@@ -137,7 +138,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const SpanInput& span, const Draw
       }
       colour = ModulatedSample8(taps, s, t, diffuse);
     }
-    if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
+    if (addSpecular) colour = _mm256_adds_epu8(colour, specular);
     // The span's pixels, those past its end as zeros; drawn lanes take the new colour.
     alignas(32) Pixel out[8];
     if constexpr (trueColour) {

@@ -58,6 +58,7 @@ AVX512 void ShadeSpan(const SpanInput& span, const DrawSettings& settings, const
   const __m256i zero = _mm256_setzero_si256();
   const __m256i flatDiffuse = _mm256_set1_epi32(static_cast<int>(PackColour(span.diffuse)));
   const __m256i flatSpecular = _mm256_set1_epi32(static_cast<int>(PackColour(span.specular)));
+  const bool addSpecular = settings.specular && (span.flatColour || !SpecularPlanesZero(span));
   for (int first = span.xFirst; first < span.xEnd; first += 8) {
     const int count = std::min(8, span.xEnd - first);
     const __mmask8 inSpan = static_cast<__mmask8>((1u << count) - 1);
@@ -73,7 +74,7 @@ AVX512 void ShadeSpan(const SpanInput& span, const DrawSettings& settings, const
     __m256i diffuse = flatDiffuse, specular = flatSpecular;
     if (!span.flatColour) {
       diffuse = Colours8(span, 2, x, w);
-      if (settings.specular) specular = Colours8(span, 5, x, w);
+      specular = addSpecular ? Colours8(span, 5, x, w) : zero;
     }
     __m256i s = zero, t = zero;
     if (texture) {
@@ -106,7 +107,7 @@ AVX512 void ShadeSpan(const SpanInput& span, const DrawSettings& settings, const
       }
       colour = ModulatedSample8(taps, s, t, diffuse);
     }
-    if (settings.specular) colour = _mm256_adds_epu8(colour, specular);
+    if (addSpecular) colour = _mm256_adds_epu8(colour, specular);
     if constexpr (trueColour) {
       if (settings.additive) colour = _mm256_adds_epu8(colour, _mm256_maskz_loadu_epi32(visible, row + first));
       _mm256_mask_storeu_epi32(row + first, visible, colour);

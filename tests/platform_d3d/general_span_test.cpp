@@ -2,6 +2,7 @@
 // under every combination of depth, key, specular, blending, perspective and texture kind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -40,6 +41,8 @@ SpanInput RandomSpan(std::mt19937& random, int width) {
     double low = a < 2 ? -3.0 : -40.0, high = a < 2 ? 3.0 : 300.0;
     span.attributes[a] = {Uniform(random, low, high) * scale, Uniform(random, -0.1, 0.1) * (a < 2 ? 0.5 : 40.0)};
   }
+  // As most lit pixels: no specular light at all.
+  if (random() % 3 == 0) std::fill(span.attributes + 5, span.attributes + 8, RowGradient{0.0, 0.0});
   for (int c = 0; c < 3; ++c) {
     span.diffuse[c] = static_cast<std::uint8_t>(random());
     span.specular[c] = static_cast<std::uint8_t>(random());
