@@ -38,7 +38,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   constexpr bool trueColour = sizeof(Pixel) == 4;
   // Everything the loop reads is held in locals (see TexelGrid).
   const TexelGrid grid(*span.texture);
-  const bool additive = span.additive, colourKey = span.colourKey, skipDead = span.liveBlocks != nullptr;
+  const bool additive = span.additive, colourKey = span.colourKey;
   Pixel* const targets = span.target;
   const int count = span.count;
   const std::uint32_t d = span.diffuse;
@@ -55,11 +55,14 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
   int i = 0;
   std::uint32_t sFirst = span.s, tFirst = span.t;
   DeadSteps dead(span.liveBlocks, *span.texture, span.ds, span.dt, 8);
+  const bool skipDead = dead.testing();
+  int skippedSteps = 0;
   for (; i + 8 <= count; i += 8, sFirst = Advance(sFirst, sEight, sModulus), tFirst = Advance(tFirst, tEight, tModulus),
                           s = StepLanes(s, sStep, sModulus), t = StepLanes(t, tStep, tModulus)) {
     if (const int skip = skipDead ? dead.Skip(sFirst, tFirst, count - i) : 0) {
       // The loop's own step takes the last; live blocks come with power-of-two textures only.
       const std::uint32_t more = static_cast<std::uint32_t>(skip - 1);
+      skippedSteps += skip;
       i += (skip - 1) * 8;
       sFirst += more * sEight;
       tFirst += more * tEight;
@@ -90,6 +93,7 @@ __attribute__((target("avx2"))) void ShadeSpan(const BasicAffineSpan<Pixel>& spa
       _mm_storeu_si128(reinterpret_cast<__m128i*>(target), out);
     }
   }
+  if (skipDead) dead.Count(count / 8, skippedSteps);
   if (i < span.count) {
     // The last few pixels as a full step through a scratch copy.
     Pixel scratch[8] = {};

@@ -195,7 +195,6 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   constexpr bool trueColour = sizeof(Pixel) == 4;
   const TexelGrid grid(*span.texture);  // held in locals: stores may alias anything
   const bool additive = span.additive, colourKey = span.colourKey;
-  const std::uint8_t* const live = span.liveBlocks;
   Pixel* const targets = span.target;
   const int count = span.count;
   const std::uint32_t d = span.diffuse;
@@ -209,14 +208,17 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
   const std::uint32_t sStep = AdvanceBy(span.ds, kStep, sModulus), tStep = AdvanceBy(span.dt, kStep, tModulus);
   const __m512i sSteps = _mm512_set1_epi32(static_cast<int>(sStep)), tSteps = _mm512_set1_epi32(static_cast<int>(tStep));
   std::uint32_t sFirst = span.s, tFirst = span.t;
-  DeadSteps dead(live, *span.texture, span.ds, span.dt, kStep);
+  DeadSteps dead(span.liveBlocks, *span.texture, span.ds, span.dt, kStep);
+  const bool testDead = dead.testing();
+  int skippedSteps = 0;
   const bool fewRows = FewRows(span.dt);
   for (int i = 0; i < count; i += kStep, sFirst = Advance(sFirst, sStep, sModulus), tFirst = Advance(tFirst, tStep, tModulus),
            s = StepLanes(s, sSteps, sModulus), t = StepLanes(t, tSteps, tModulus)) {
     const int pixels = std::min(kStep, count - i);
-    if (const int skip = live ? dead.Skip(sFirst, tFirst, count - i) : 0) {
+    if (const int skip = testDead ? dead.Skip(sFirst, tFirst, count - i) : 0) {
       // The loop's own step takes the last; live blocks come with power-of-two textures only.
       const std::uint32_t more = static_cast<std::uint32_t>(skip - 1);
+      skippedSteps += skip;
       i += (skip - 1) * kStep;
       sFirst += more * sStep;
       tFirst += more * tStep;
@@ -243,6 +245,7 @@ AVX512 void ShadeSpan(const BasicAffineSpan<Pixel>& span) {
       _mm256_mask_storeu_epi16(target, write, Narrow565(colour));
     }
   }
+  if (testDead) dead.Count((count + kStep - 1) / kStep, skippedSteps);
 }
 
 }  // namespace

@@ -83,8 +83,13 @@ void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const R
   if (settings.liveBlocks) {
     const std::size_t blocks = static_cast<std::size_t>(settings.texture->width() >> kLiveBlockShift) *
                                (settings.texture->height() >> kLiveBlockShift);
-    queued.liveOffset = queue.liveBlocks.size();
-    queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
+    // Layers of one texture under one colour share one copy (and so what the loops learn of it).
+    const std::size_t last = queue.liveBlocks.size() - std::min(queue.liveBlocks.size(), blocks);
+    if (queue.liveBlocks.size() - last != blocks ||
+        !std::equal(settings.liveBlocks, settings.liveBlocks + blocks, queue.liveBlocks.begin() + last)) {
+      queue.liveBlocks.insert(queue.liveBlocks.end(), settings.liveBlocks, settings.liveBlocks + blocks);
+    }
+    queued.liveOffset = queue.liveBlocks.size() - blocks;
   }
   queue.draws.push_back(queued);
   if (queue.triangles.size() > kMaxQueued || queue.vertices.size() > kMaxQueued) {

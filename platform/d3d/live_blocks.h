@@ -58,11 +58,26 @@ std::size_t FindLiveBlocks(const Texture& texture, std::uint32_t diffuse, std::v
 // Which steps of a span's wide loop to leave out: Skip tells how many steps from here on sample
 // only dead blocks (0 when this one is live). Dead runs of magnified layers are long, so after a
 // dead step four are tried at once. Power-of-two textures only (positions modulo 2^32).
+//
+// A test costs about as much as half a step, and where dead blocks lie scattered among live ones
+// (or outside the part of the texture a layer shows) few steps are left out: each thread keeps,
+// per live-block map, the share of steps its spans left out, and stops testing while that is
+// under two fifths, trying again one span in kProbeSpans to follow the layer.
 class DeadSteps {
  public:
   static constexpr int kRunSteps = 4;
   DeadSteps(const std::uint8_t* live, const Texture& texture, std::uint32_t ds, std::uint32_t dt, int stepPixels)
-      : live_(live), texture_(texture), ds_(ds), dt_(dt), stepPixels_(stepPixels) {}
+      : live_(live), texture_(texture), ds_(ds), dt_(dt), stepPixels_(stepPixels) {
+    if (!live) return;
+    Record& record = ThreadRecord();
+    if (record.live != live) record = {live, 0, 0, 0};
+    testing_ = record.steps < kTrialSteps || record.skipped * 5 >= record.steps * 2 ||
+               ++record.spans % kProbeSpans == 0;
+  }
+
+  // Whether this span tests its steps at all.
+  bool testing() const { return testing_; }
+
   [[gnu::always_inline]] int Skip(std::uint32_t s, std::uint32_t t, int pixelsLeft) {
     if (lastDead_ && pixelsLeft >= kRunSteps * stepPixels_ &&
         RunSamplesOnlyDeadBlocks(live_, texture_, s, t, ds_, dt_, kRunSteps * stepPixels_)) {
@@ -72,10 +87,34 @@ class DeadSteps {
     return lastDead_ ? 1 : 0;
   }
 
+  // After a span that tested: of its steps, how many were left out.
+  void Count(int steps, int skipped) const {
+    Record& record = ThreadRecord();
+    record.steps += steps;
+    record.skipped += skipped;
+    if (record.steps > 4 * kTrialSteps) {  // the layer's recent spans weigh most
+      record.steps /= 2;
+      record.skipped /= 2;
+    }
+  }
+
  private:
+  static constexpr std::int64_t kTrialSteps = 512;
+  static constexpr int kProbeSpans = 32;
+  struct Record {
+    const std::uint8_t* live;
+    std::int64_t steps, skipped;
+    int spans;
+  };
+  static Record& ThreadRecord() {
+    static thread_local Record record{};
+    return record;
+  }
+
   const std::uint8_t* live_;
   const Texture& texture_;
   std::uint32_t ds_, dt_;
   int stepPixels_;
   bool lastDead_ = false;
+  bool testing_ = false;
 };
