@@ -55,7 +55,6 @@ DrawQueues& Queues() {
 
 DrawQueue& Queue() { return *Queues().building; }
 
-
 bool SameTarget(const RenderTarget& a, const RenderTarget& b) {
   return a.colour == b.colour && a.depth == b.depth && a.trueColour == b.trueColour && a.width == b.width &&
          a.height == b.height;
@@ -70,8 +69,8 @@ void FinishRasterizing();
 
 void QueueDraw(const TriangleBatch& batch, const DrawSettings& settings, const RenderTarget& target) {
   if (batch.empty()) return;
-  DrawQueue& queue = Queue();
-  if (!queue.draws.empty() && !SameTarget(queue.target, target)) FlushDraws();
+  if (!Queue().draws.empty() && !SameTarget(Queue().target, target)) FlushDraws();
+  DrawQueue& queue = Queue();  // after the flush: it swaps the queues
   queue.target = target;
   const int draw = static_cast<int>(queue.draws.size());
   const int base = static_cast<int>(queue.vertices.size());
