@@ -20,16 +20,6 @@ std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {  // d > 0
   return n >= 0 ? (n + d - 1) / d : -((-n) / d);
 }
 
-Plane MakePlane(const double* px, const double* py, const double* a, double area) {
-  double a1 = a[1] - a[0], a2 = a[2] - a[0];
-  double x1 = px[1] - px[0], x2 = px[2] - px[0], y1 = py[1] - py[0], y2 = py[2] - py[0];
-  Plane p;
-  p.dx = (a1 * y2 - a2 * y1) / area;
-  p.dy = (a2 * x1 - a1 * x2) / area;
-  p.base = a[0] - p.dx * px[0] - p.dy * py[0];
-  return p;
-}
-
 std::uint8_t ColourByte(double value) {
   return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
 }
@@ -69,33 +59,44 @@ bool SetupTriangle(const ScreenVertex* v[3], const DrawSettings& settings, const
   if (t.rowFirst >= t.rowEnd || maxX < 0 || minX >= (std::int64_t{target.width} << kSubPixelBits))
     return false;
 
-  double px[3], py[3], values[3];
+  double px[3], py[3];
   for (int k = 0; k < 3; ++k) {
     px[k] = static_cast<double>(fx[k]) / kSubPixel;
     py[k] = static_cast<double>(fy[k]) / kSubPixel;
   }
-  double darea = static_cast<double>(area) / (kSubPixel * kSubPixel);
-  auto plane = [&](auto field) {
-    for (int k = 0; k < 3; ++k) values[k] = field(*v[k]);
-    return MakePlane(px, py, values, darea);
-  };
-  t.z = plane([](const ScreenVertex& s) { return static_cast<double>(s.z); });
-  t.q = plane([](const ScreenVertex& s) { return static_cast<double>(s.q); });
   t.affine = v[0]->q == v[1]->q && v[1]->q == v[2]->q;
   // Without perspective the attributes are divided once here instead of at every pixel.
-  double divide = t.affine ? 1.0 / static_cast<double>(v[0]->q) : 1.0;
-  for (int a = 0; a < ScreenVertex::kAttributes; ++a) {
-    t.attributes[a] = plane([&](const ScreenVertex& s) { return s.attributes[a] * divide; });
+  const double divide = t.affine ? 1.0 / static_cast<double>(v[0]->q) : 1.0;
+  // The planes of z, q and the attributes side by side, so that the compiler takes them a vector
+  // at a time: each corner's values, then each plane's slopes and base.
+  constexpr int kPlanes = 2 + ScreenVertex::kAttributes;
+  double values[3][kPlanes];
+  for (int k = 0; k < 3; ++k) {
+    values[k][0] = static_cast<double>(v[k]->z);
+    values[k][1] = static_cast<double>(v[k]->q);
+    for (int a = 0; a < ScreenVertex::kAttributes; ++a) values[k][2 + a] = v[k]->attributes[a] * divide;
   }
+  const double pixelArea = static_cast<double>(area) / (kSubPixel * kSubPixel);
+  const double x1 = px[1] - px[0], x2 = px[2] - px[0], y1 = py[1] - py[0], y2 = py[2] - py[0];
+  Plane planes[kPlanes];
+  for (int i = 0; i < kPlanes; ++i) {
+    const double a1 = values[1][i] - values[0][i], a2 = values[2][i] - values[0][i];
+    const double dx = (a1 * y2 - a2 * y1) / pixelArea, dy = (a2 * x1 - a1 * x2) / pixelArea;
+    planes[i] = {values[0][i] - dx * px[0] - dy * py[0], dx, dy};
+  }
+  t.z = planes[0];
+  t.q = planes[1];
+  std::copy_n(planes + 2, ScreenVertex::kAttributes, t.attributes);
   t.flatColour = true;
   for (int a = 2; a < ScreenVertex::kAttributes; ++a) {
     t.flatColour &= v[0]->attributes[a] == v[1]->attributes[a] && v[1]->attributes[a] == v[2]->attributes[a];
   }
-  t.flatColour &= v[0]->q == v[1]->q && v[1]->q == v[2]->q;
+  t.flatColour &= t.affine;
+  // Only flat spans read the corner colours as bytes.
   for (int c = 0; c < 3; ++c) {
-    double q = static_cast<double>(v[0]->q);
-    t.diffuse[c] = ColourByte(v[0]->attributes[2 + c] / q);
-    t.specular[c] = ColourByte(v[0]->attributes[5 + c] / q);
+    const double q = static_cast<double>(v[0]->q);
+    t.diffuse[c] = t.flatColour ? ColourByte(v[0]->attributes[2 + c] / q) : 0;
+    t.specular[c] = t.flatColour ? ColourByte(v[0]->attributes[5 + c] / q) : 0;
   }
   return true;
 }
