@@ -249,6 +249,7 @@ int BenchDevice(int argc, char** argv) {
     };
     measure("ring", [&] { RingFrame(scene); }, ring);
     RingFrame(scene);  // the tunnel feeds back whatever the frame holds
+    FlushDraws();
     measure("tunnel", [&] { TunnelFrame(scene); }, tunnel);
     measure("objects", [&] { ObjectsFrame(scene, meshes); }, objects);
   }

@@ -32,6 +32,9 @@ SoftwareDevice::SoftwareDevice() : backBuffer_(kWidth, kHeight), depth_(kWidth *
   Reset();
 }
 
+// The workers may still be writing the frame and the depth buffer.
+SoftwareDevice::~SoftwareDevice() { FlushDraws(); }
+
 SoftwareDevice& SoftwareDevice::Instance() {
   static SoftwareDevice device;
   return device;

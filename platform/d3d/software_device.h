@@ -31,6 +31,7 @@ class SoftwareDevice {
   static constexpr DWORD kRenderStateCount = 256;
 
   SoftwareDevice();
+  ~SoftwareDevice();
   static SoftwareDevice& Instance();
 
   // Render states at their Direct3D 7 defaults, identity transforms, no texture, black frame.

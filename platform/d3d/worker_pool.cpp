@@ -169,7 +169,9 @@ class WorkerPool {
 };
 
 std::unique_ptr<WorkerPool>& Pool() {
-  static std::unique_ptr<WorkerPool> pool = std::make_unique<WorkerPool>(DefaultThreadCount());
+  // Never destroyed: draws still rasterizing when the program ends are finished by the frame's
+  // owner, whose end may come after this would have been destroyed.
+  static std::unique_ptr<WorkerPool>& pool = *new std::unique_ptr<WorkerPool>(std::make_unique<WorkerPool>(DefaultThreadCount()));
   return pool;
 }
 
