@@ -118,9 +118,11 @@ __attribute__((target("avx2"), always_inline)) inline void GatherPairs8(const in
     return texelPair;
   };
   const __m256 a = _mm256_castsi256_ps(_mm256_setr_epi64x(pair(_mm_cvtsi128_si32(low)), pair(_mm_extract_epi32(low, 1)),
-                                                          pair(_mm_cvtsi128_si32(high)), pair(_mm_extract_epi32(high, 1))));
+                                                          pair(_mm_cvtsi128_si32(high)),
+                                                          pair(_mm_extract_epi32(high, 1))));
   const __m256 b = _mm256_castsi256_ps(_mm256_setr_epi64x(pair(_mm_extract_epi32(low, 2)), pair(_mm_extract_epi32(low, 3)),
-                                                          pair(_mm_extract_epi32(high, 2)), pair(_mm_extract_epi32(high, 3))));
+                                                          pair(_mm_extract_epi32(high, 2)),
+                                                          pair(_mm_extract_epi32(high, 3))));
   left = _mm256_castps_si256(_mm256_shuffle_ps(a, b, 0x88));
   right = _mm256_castps_si256(_mm256_shuffle_ps(a, b, 0xDD));
 }

@@ -171,7 +171,8 @@ class WorkerPool {
 std::unique_ptr<WorkerPool>& Pool() {
   // Never destroyed: draws still rasterizing when the program ends are finished by the frame's
   // owner, whose end may come after this would have been destroyed.
-  static std::unique_ptr<WorkerPool>& pool = *new std::unique_ptr<WorkerPool>(std::make_unique<WorkerPool>(DefaultThreadCount()));
+  static std::unique_ptr<WorkerPool>& pool =
+      *new std::unique_ptr<WorkerPool>(std::make_unique<WorkerPool>(DefaultThreadCount()));
   return pool;
 }
 
