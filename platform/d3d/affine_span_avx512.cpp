@@ -1,7 +1,8 @@
 // The AVX-512 loops of screen quads (span_kernels.h): ShadeAffineSpanPortable sixteen pixels a
 // step, leaving out steps that sample only dead blocks, into R5G6B5 or true-colour frames. The
 // last step of a span is masked. Magnified steps read their texels from an 8 x 8 patch of the
-// texture by permutes instead of gathers.
+// texture by permutes; the others load each pair of neighbouring texels at once, gathering only
+// where a pair wraps.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -28,11 +29,20 @@ AVX512_INLINE __m512i Wrap(__m512i i, int size, bool powerOfTwo) {
   return _mm512_mask_sub_epi32(i, _mm512_cmpgt_epi32_mask(i, _mm512_set1_epi32(size - 1)), i, n);
 }
 
-AVX512_INLINE __m512i Gather(const TexelGrid& grid, __m512i x, __m512i y) {
+AVX512_INLINE __m512i Join(__m256i low, __m256i high) {
+  const __m512i base = _mm512_castsi256_si512(low);
+  return _mm512_mask_inserti64x4(base, 0xFF, base, high, 1);
+}
+
+AVX512_INLINE __m512i TexelIndices(const TexelGrid& grid, __m512i x, __m512i y) {
   const __m512i row = grid.powerOfTwo ? _mm512_sllv_epi32(y, _mm512_set1_epi32(grid.rowShift))
                                       : _mm512_mullo_epi32(y, _mm512_set1_epi32(grid.width));
+  return _mm512_add_epi32(row, x);
+}
+
+AVX512_INLINE __m512i Gather(const TexelGrid& grid, __m512i x, __m512i y) {
   // The masked form: the plain one starts from an undefined register, which the compiler warns of.
-  return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), 0xFFFF, _mm512_add_epi32(row, x), grid.texels, 4);
+  return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), 0xFFFF, TexelIndices(grid, x, y), grid.texels, 4);
 }
 
 AVX512_INLINE Taps GatherTaps(const TexelGrid& grid, __m512i s, __m512i t) {
@@ -40,12 +50,17 @@ AVX512_INLINE Taps GatherTaps(const TexelGrid& grid, __m512i s, __m512i t) {
   const __m512i i = _mm512_srai_epi32(s, 16), j = _mm512_srai_epi32(t, 16);
   const __m512i x0 = Wrap(i, grid.width, grid.powerOfTwo), x1 = Wrap(_mm512_add_epi32(i, one), grid.width, grid.powerOfTwo);
   const __m512i y0 = Wrap(j, grid.height, grid.powerOfTwo), y1 = Wrap(_mm512_add_epi32(j, one), grid.height, grid.powerOfTwo);
-  return {Gather(grid, x0, y0), Gather(grid, x1, y0), Gather(grid, x0, y1), Gather(grid, x1, y1)};
-}
-
-AVX512_INLINE __m512i Join(__m256i low, __m256i high) {
-  const __m512i base = _mm512_castsi256_si512(low);
-  return _mm512_mask_inserti64x4(base, 0xFF, base, high, 1);
+  if (_mm512_cmpeq_epi32_mask(x0, _mm512_set1_epi32(grid.width - 1))) {
+    return {Gather(grid, x0, y0), Gather(grid, x1, y0), Gather(grid, x0, y1), Gather(grid, x1, y1)};
+  }
+  // No pair wraps: each row's two texels are one 64-bit load, as in the eight-pixel loops.
+  const __m512i top = TexelIndices(grid, x0, y0), bottom = TexelIndices(grid, x0, y1);
+  __m256i left[4], right[4];
+  GatherPairs8(grid.texels, _mm512_castsi512_si256(top), left[0], right[0]);
+  GatherPairs8(grid.texels, _mm512_extracti64x4_epi64(top, 1), left[1], right[1]);
+  GatherPairs8(grid.texels, _mm512_castsi512_si256(bottom), left[2], right[2]);
+  GatherPairs8(grid.texels, _mm512_extracti64x4_epi64(bottom, 1), left[3], right[3]);
+  return {Join(left[0], left[1]), Join(right[0], right[1]), Join(left[2], left[3]), Join(right[2], right[3])};
 }
 
 // The texels at patch indices (row x 8 + column) of an 8 x 8 patch held as four pairs of rows.
