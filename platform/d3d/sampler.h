@@ -19,10 +19,11 @@ inline std::int64_t RoundHalfAway(double x) {
   return whole + (fraction >= 0.5) - (fraction <= -0.5);
 }
 
-// 16.16 texel position of texture coordinate u on a texture of size texels; u wraps at 1.
+// 16.16 texel position of texture coordinate u on a texture of size texels; u wraps at 1. The
+// wrapped value is never negative, so truncating it is its floor.
 inline std::int32_t TexelPosition(double u, int size) {
   double wrapped = u - std::floor(u);
-  return static_cast<std::int32_t>(std::floor(wrapped * size * 65536.0)) - 32768;
+  return static_cast<std::int32_t>(wrapped * size * 65536.0) - 32768;
 }
 
 // Positions on power-of-two textures step modulo 2^32 (modulus 0); on others they are kept in
