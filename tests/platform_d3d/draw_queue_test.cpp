@@ -7,10 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/d3d/d3dx.h"
 #include "platform/d3d/draw_queue.h"
 #include "platform/d3d/worker_pool.h"
-#include "platform/win32/platform_mode.h"
+#include "tests/platform_d3d/device_fixture.h"
 
 // A started run goes on after the call returns, with its task kept by the pool; the next run, or
 // FinishOnWorkers, waits for it, so no task runs twice or is lost, on any thread count.
@@ -74,38 +73,18 @@ TEST(DrawQueue, DrawsIntoTwoTargetsKeepTheirOrder) {
   SetWorkerThreadCount(2);
 }
 
-namespace {
-
-// Sixteen full-frame additive layers on two threads, then the program ends with status 3 without
-// a flush: the workers are still rasterizing.
-[[noreturn]] void EndWhileDrawing() {
-  SetWorkerThreadCount(2);
-  platform::Mode().presentation = platform::Presentation::Headless;
-  D3DXInitialize();
-  ID3DXContext* context = nullptr;
-  D3DXCreateContextEx(D3DX_DEFAULT, D3DX_CONTEXT_FULLSCREEN, nullptr, nullptr, 16, D3DX_DEFAULT, D3DX_DEFAULT,
-                      D3DX_DEFAULT, 1, 640, 480, D3DX_DEFAULT, &context);
-  IDirect3DDevice7* device = context->GetD3DDevice();
-  device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
-  device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
-  device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-  device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-  for (int layer = 0; layer < 16; ++layer) {
-    D3DTLVERTEX v[4] = {{0, 0, 0.5f, 1, 0x101010, 0, 0, 0},
-                        {640, 0, 0.5f, 1, 0x101010, 0, 1, 0},
-                        {0, 480, 0.5f, 1, 0x101010, 0, 0, 1},
-                        {640, 480, 0.5f, 1, 0x101010, 0, 1, 1}};
-    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, 0);
-  }
-  std::exit(3);
-}
-
-}  // namespace
+using DrawQueueDeathTest = DeviceTest;
 
 // A program that ends while the workers rasterize (a demo quit or failing mid-frame) finishes
 // those draws before the frame they write is freed, and ends with its own status.
-TEST(DrawQueueDeathTest, ProgramEndingWhileDrawsRasterizeExitsCleanly) {
+TEST_F(DrawQueueDeathTest, ProgramEndingWhileDrawsRasterizeExitsCleanly) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(EndWhileDrawing(), ::testing::ExitedWithCode(3), "");
+  EXPECT_EXIT(
+      {
+        SetWorkerThreadCount(2);
+        Additive(true);
+        for (int layer = 0; layer < 16; ++layer) DrawRect(0, 0, 640, 480, 0x101010);
+        std::exit(3);
+      },
+      ::testing::ExitedWithCode(3), "");
 }
