@@ -77,17 +77,4 @@ TEST_F(EntropyTest, CodeLengthsStayWithinTheLimitAndRoundTrip) {
   }
 }
 
-TEST_F(EntropyTest, RandomRecordsRoundTripBitExactly) {
-  std::mt19937 random(11);
-  for (int trial = 0; trial < 30; ++trial) {
-    Bytes record(1 + random() % 5000);
-    const int alphabet = 1 + random() % 256;
-    std::geometric_distribution<int> skewed(0.05 + 0.9 * (trial % 5) / 5.0);
-    for (auto& b : record) b = static_cast<std::uint8_t>(skewed(random) % alphabet);
-    EXPECT_EQ(DecodeBytes(CodedFrameOf(record, 8 + trial % 25), static_cast<int>(record.size())),
-              record)
-        << "trial " << trial;
-  }
-}
-
 }  // namespace
