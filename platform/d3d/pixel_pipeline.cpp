@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "platform/d3d/affine_span.h"
-#include "platform/d3d/general_span.h"
 #include "platform/d3d/sampler.h"
 
 namespace {
@@ -19,39 +18,48 @@ std::uint32_t SpanPosition(std::int64_t s, int size, bool powerOfTwo) {
 
 }  // namespace
 
-void SpanShader::Shade(const SpanInput& span) const {
-  if (span.affine && span.flatColour && !settings_.depthTest) {
-    const std::ptrdiff_t row = std::ptrdiff_t{span.y} * target_.width;
-    if (target_.trueColour) {
-      ShadeAffineFlat(span, target_.trueColour + row);
-    } else {
-      ShadeAffineFlat(span, target_.colour + row);
-    }
+FlatQuadShader::FlatQuadShader(const TriangleSetup& t, const DrawSettings& settings, const RenderTarget& target)
+    : target_(target),
+      u_(t.attributes[0]),
+      v_(t.attributes[1]),
+      texture_(settings.texture),
+      diffuse_(PackColour(t.diffuse)),
+      specular_(settings.specular ? PackColour(t.specular) : 0),
+      ds_(0),
+      dt_(0),
+      fill_(AddSaturated(diffuse_, specular_)),
+      additive_(settings.additive),
+      colourKey_(settings.colourKey),
+      powerOfTwo_(texture_ && texture_->powerOfTwo()),
+      // Texture times black adds nothing.
+      nothing_(texture_ && additive_ && diffuse_ == 0 && specular_ == 0),
+      liveBlocks_(specular_ == 0 && diffuse_ == settings.liveDiffuse ? settings.liveBlocks : nullptr) {
+  if (!texture_) return;
+  const int w = texture_->width(), h = texture_->height();
+  ds_ = SpanPosition(RoundHalfAway(u_.dx * w * 65536.0), w, powerOfTwo_);
+  dt_ = SpanPosition(RoundHalfAway(v_.dx * h * 65536.0), h, powerOfTwo_);
+}
+
+void FlatQuadShader::Shade(int y, int xFirst, int xEnd) const {
+  if (nothing_) return;
+  const std::ptrdiff_t row = std::ptrdiff_t{y} * target_.width;
+  if (target_.trueColour) {
+    ShadeRow(target_.trueColour + row, y, xFirst, xEnd);
   } else {
-    ShadeGeneralSpan(span, settings_, target_);
+    ShadeRow(target_.colour + row, y, xFirst, xEnd);
   }
 }
 
 template <class Pixel>
-void SpanShader::ShadeAffineFlat(const SpanInput& span, Pixel* row) const {
-  std::uint32_t diffuse = PackColour(span.diffuse);
-  std::uint32_t specular = settings_.specular ? PackColour(span.specular) : 0;
-  const Texture* texture = settings_.texture;
-  if (!texture) {
-    std::uint32_t colour = AddSaturated(diffuse, specular);
-    for (int x = span.xFirst; x < span.xEnd; ++x) StoreColour(row + x, colour, settings_.additive);
+void FlatQuadShader::ShadeRow(Pixel* row, int y, int xFirst, int xEnd) const {
+  if (!texture_) {
+    for (int x = xFirst; x < xEnd; ++x) StoreColour(row + x, fill_, additive_);
     return;
   }
-  // Texture times black adds nothing.
-  if (settings_.additive && diffuse == 0 && specular == 0) return;
-  int w = texture->width(), h = texture->height();
-  std::int64_t s0 = TexelPosition(span.attributes[0].At(span.xFirst), w);
-  std::int64_t t0 = TexelPosition(span.attributes[1].At(span.xFirst), h);
-  std::int64_t ds = RoundHalfAway(span.attributes[0].dx * w * 65536.0);
-  std::int64_t dt = RoundHalfAway(span.attributes[1].dx * h * 65536.0);
-  bool p2 = texture->powerOfTwo();
-  ShadeAffineSpan(BasicAffineSpan<Pixel>{row + span.xFirst, span.xEnd - span.xFirst, SpanPosition(s0, w, p2), SpanPosition(t0, h, p2),
-                   SpanPosition(ds, w, p2), SpanPosition(dt, h, p2), texture, diffuse, specular, settings_.additive,
-                   settings_.colourKey,
-                   specular == 0 && diffuse == settings_.liveDiffuse ? settings_.liveBlocks : nullptr});
+  const int w = texture_->width(), h = texture_->height();
+  const RowGradient u{u_.RowStart(y), u_.dx}, v{v_.RowStart(y), v_.dx};
+  ShadeAffineSpan(BasicAffineSpan<Pixel>{row + xFirst, xEnd - xFirst,
+                                         SpanPosition(TexelPosition(u.At(xFirst), w), w, powerOfTwo_),
+                                         SpanPosition(TexelPosition(v.At(xFirst), h), h, powerOfTwo_), ds_, dt_,
+                                         texture_, diffuse_, specular_, additive_, colourKey_, liveBlocks_});
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/d3d/rasterizer.h"
+#include "platform/d3d/triangle_setup.h"
 
 // A value along a row: start + dx * x at pixel column x.
 struct RowGradient {
@@ -21,16 +22,25 @@ struct SpanInput {
   std::uint8_t diffuse[3], specular[3];  // when flatColour
 };
 
-class SpanShader {
+// The spans of a flat, affine triangle drawn without depth (a screen quad's). Everything but where
+// a row starts on the texture is the same on every row, so it is worked out once.
+class FlatQuadShader {
  public:
-  SpanShader(const DrawSettings& settings, const RenderTarget& target)
-      : settings_(settings), target_(target) {}
-  void Shade(const SpanInput& span) const;
+  FlatQuadShader(const TriangleSetup& t, const DrawSettings& settings, const RenderTarget& target);
+  // Pixels [xFirst, xEnd) of row y, inside the target.
+  void Shade(int y, int xFirst, int xEnd) const;
 
  private:
   template <class Pixel>
-  void ShadeAffineFlat(const SpanInput& span, Pixel* row) const;
+  void ShadeRow(Pixel* row, int y, int xFirst, int xEnd) const;
 
-  const DrawSettings& settings_;
   const RenderTarget& target_;
+  const Plane &u_, &v_;
+  const Texture* texture_;  // null: fill
+  std::uint32_t diffuse_, specular_;
+  std::uint32_t ds_, dt_;   // per pixel, as the span loops take them
+  std::uint32_t fill_;      // without a texture
+  bool additive_, colourKey_, powerOfTwo_;
+  bool nothing_;            // texture times black, added
+  const std::uint8_t* liveBlocks_;
 };

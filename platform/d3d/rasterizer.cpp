@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
+#include "platform/d3d/general_span.h"
 #include "platform/d3d/guard_band_clip.h"
 #include "platform/d3d/pixel_pipeline.h"
 #include "platform/d3d/sampler.h"
@@ -139,8 +141,8 @@ void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const R
   rowFirst = std::max(rowFirst, t.rowFirst);
   rowEnd = std::min(rowEnd, t.rowEnd);
   if (rowFirst >= rowEnd) return;
-  SpanShader shader(settings, target);
-  const bool flatQuad = t.affine && t.flatColour && !settings.depthTest;
+  std::optional<FlatQuadShader> quad;
+  if (t.affine && t.flatColour && !settings.depthTest) quad.emplace(t, settings, target);
   auto fixedRow = [](int y) { return std::int64_t{y} << kSubPixelBits; };
   EdgeWalker onLong(t, 0, 2, fixedRow(rowFirst));
   bool upper = fixedRow(rowFirst) < t.y[1];
@@ -155,22 +157,23 @@ void RasterizeRows(const TriangleSetup& t, const DrawSettings& settings, const R
     left = std::max<std::int64_t>(left, 0);
     right = std::min<std::int64_t>(right, target.width);
     if (left >= right) continue;
+    if (quad) {
+      quad->Shade(y, static_cast<int>(left), static_cast<int>(right));
+      continue;
+    }
     SpanInput span;
     span.y = y;
     span.xFirst = static_cast<int>(left);
     span.xEnd = static_cast<int>(right);
-    // Screen quads (flat, affine, no depth) use only the texture coordinates.
-    if (!flatQuad) {
-      span.z = {t.z.RowStart(y), t.z.dx};
-      span.q = {t.q.RowStart(y), t.q.dx};
-    }
-    for (int a = 0; a < (flatQuad ? 2 : ScreenVertex::kAttributes); ++a)
+    span.z = {t.z.RowStart(y), t.z.dx};
+    span.q = {t.q.RowStart(y), t.q.dx};
+    for (int a = 0; a < ScreenVertex::kAttributes; ++a)
       span.attributes[a] = {t.attributes[a].RowStart(y), t.attributes[a].dx};
     span.affine = t.affine;
     span.flatColour = t.flatColour;
     std::copy_n(t.diffuse, 3, span.diffuse);
     std::copy_n(t.specular, 3, span.specular);
-    shader.Shade(span);
+    ShadeGeneralSpan(span, settings, target);
   }
 }
 
