@@ -94,7 +94,7 @@ class SnapshotTest : public testing::Test {
     suiteCache_ = std::getenv("XDG_CACHE_HOME");
     wholeCache_ = testsupport::FreshFolder("korvo-snapshot");
     setenv("XDG_CACHE_HOME", wholeCache_.c_str(), 1);
-    whole_ = WholeRun({AtPosition(0), AtPosition(FirstEntryEnd), AtTick(5000), AtPosition(EntryStart),
+    whole_ = RunTo({AtPosition(0), AtPosition(FirstEntryEnd), AtTick(5000), AtPosition(EntryStart),
                        AtPosition(BetweenSnapshots)});
   }
   static void TearDownTestSuite() {
@@ -119,39 +119,23 @@ class SnapshotTest : public testing::Test {
     return testsupport::RunDemoInChild<Reached>(prepare);
   }
 
-  // From the song's start on the 60 fps clock, writing snapshots: the state at the first frame
-  // at or past each position.
-  static std::vector<Reached> WholeRun(std::vector<launcher::SeekTarget> targets) {
-    return RunInChild([targets] {
+  // On the 60 fps clock, writing snapshots: the state at the first frame at or past each target.
+  // From the song's start, or as a capture from a position: from the latest snapshot before it.
+  static std::vector<Reached> RunTo(std::vector<launcher::SeekTarget> targets, MusicPosition from = 0) {
+    return RunInChild([targets, from] {
       platform::UseVirtualClock(Fps);
       launcher::BeginSnapshots(Fps);
-      return FrameCheck([targets, next = std::size_t{0}](const std::uint16_t*, int out) mutable {
+      return FrameCheck([targets, from, next = std::size_t{0}](const std::uint16_t*, int out) mutable {
         launcher::NoteSnapshotFrame();
+        if (from != 0 && launcher::NextSnapshotFrame() == 1) {
+          const auto mark = launcher::RestoreSnapshotFor(AtPosition(from), false, true);
+          if (!mark || mark->frame == 0 || mark->position >= from) _exit(4);
+        }
         while (next < targets.size() && targets[next].ReachedAt(Heard(), GetTickCount())) {
           testsupport::Send(out, Take());
           ++next;
         }
         return next == targets.size();
-      });
-    });
-  }
-
-  // As a capture from a position: from the latest snapshot before `from`, on along the clock.
-  static std::vector<Reached> Resumed(MusicPosition from, std::vector<MusicPosition> positions) {
-    return RunInChild([from, positions] {
-      platform::UseVirtualClock(Fps);
-      launcher::BeginSnapshots(Fps);
-      return FrameCheck([from, positions, next = std::size_t{0}](const std::uint16_t*, int out) mutable {
-        launcher::NoteSnapshotFrame();
-        if (launcher::NextSnapshotFrame() == 1) {
-          const auto mark = launcher::RestoreSnapshotFor({launcher::SeekTarget::Kind::Position, from}, false, true);
-          if (!mark || mark->frame == 0 || mark->position >= from) _exit(4);
-        }
-        while (next < positions.size() && Heard() >= positions[next]) {
-          testsupport::Send(out, Take());
-          ++next;
-        }
-        return next == positions.size();
       });
     });
   }
@@ -207,7 +191,7 @@ TEST_F(SnapshotTest, RestoredRunsMatchTheWholeRun) {
   EXPECT_EQ(started[0], whole[0]);
   // A run from the snapshot before the entry goes on through the entry's start and hundreds of
   // frames more exactly as the whole run did.
-  const std::vector<Reached> resumed = Resumed(EntryStart, {EntryStart, BetweenSnapshots});
+  const std::vector<Reached> resumed = RunTo({AtPosition(EntryStart), AtPosition(BetweenSnapshots)}, EntryStart);
   ASSERT_EQ(resumed.size(), 2u);
   EXPECT_EQ(resumed, whole);
 }
