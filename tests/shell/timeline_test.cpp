@@ -57,16 +57,6 @@ TEST_F(Timeline, EntriesAdvancePastTheirEndAtMostOneAFrameAndNeverBack) {
   EXPECT_EQ(Step(0x0331, 1060), 5);
 }
 
-TEST_F(Timeline, EndsPast0x1430AfterDrawingThatFrame) {
-  SceneIndex = 25;
-  Step(0x1430, 1000);
-  EXPECT_EQ(QuitFlag, 0);
-  Step(0x1431, 1010);
-  EXPECT_EQ(QuitFlag, 1);
-  EXPECT_EQ(Ran.back(), 25) << "the last frame is still drawn by entry 25";
-  EXPECT_EQ(SceneIndex, 25);
-}
-
 TEST_F(Timeline, FrameDeltaFromMilliseconds) {
   Step(0, 1000);
   EXPECT_EQ(FrameDelta, 0.0f) << "the first frame measures from StartTick";
