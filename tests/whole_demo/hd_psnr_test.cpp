@@ -5,7 +5,6 @@
 // printed. Entries that draw from copies of the frame (feedback) may drift further.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -22,6 +21,7 @@
 #include "platform/win32/win32.h"
 #include "shell/shell.h"
 #include "shell/scene_table.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -162,9 +162,7 @@ TEST(HighDefinition, ReducedFramesStayCloseToTheExactPictureInEveryEntry) {
   }
   for (Rendering& run : runs) {
     close(run.pipe);
-    int status = 0;
-    waitpid(run.child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "scale " << run.scale;
+    EXPECT_EQ(testsupport::ExitStatus(run.child), 0) << "scale " << run.scale;
   }
   ASSERT_GT(frames, 1);
   std::printf("entry scene                          PSNR x2 16-bit   x2 32-bit  32-bit brighter by\n");
