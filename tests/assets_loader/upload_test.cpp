@@ -37,10 +37,7 @@ class UploadTest : public DecoderTest {
     FramePostProcess = NoPostProcess;
     AnimationTarget = 1;
   }
-  void TearDown() override {
-    FramePostProcess = NoPostProcess;
-    AnimationTarget = 1;
-  }
+  void TearDown() override { SetUp(); }
 
   static Bytes Stream(int size, int frames, bool lumaOnly = false) {
     anim::AnimationSettings settings;
