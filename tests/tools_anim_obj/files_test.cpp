@@ -2,7 +2,6 @@
 // them, other kinds of file recognised by their signature, and the quality an encode reports.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <cmath>
@@ -28,13 +27,12 @@ class ToolFiles : public ::testing::Test {
 };
 
 TEST_F(ToolFiles, SpecialFilesAndLimitsAreRefusedAndFailedWritesKeepWhatWasThere) {
-  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  // The reader the demo's data files use: the loader's tests list its pipes and devices.
   std::vector<std::uint8_t> bytes;
   std::string fault;
   const struct {
     std::string path, cause;
-  } cases[] = {{folder.string(), "a folder"},       {Path("pipe"), "a pipe"},
-               {"/dev/zero", "a device"},           {Path("missing"), "No such file or directory"}};
+  } cases[] = {{folder.string(), "a folder"}, {Path("missing"), "No such file or directory"}};
   for (const auto& c : cases) {
     EXPECT_FALSE(tools::ReadFileBytes(c.path, &bytes, &fault)) << c.path;
     EXPECT_EQ(fault.rfind(c.path + ": " + c.cause, 0), 0u) << fault;
