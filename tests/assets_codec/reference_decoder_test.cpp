@@ -136,24 +136,32 @@ void ReferenceReconstruct(const Bytes& record, std::uint8_t* picture) {
     int accumulator = a * 65536;
     for (int k = 0; k < d; ++k, accumulator += step) store(k, static_cast<std::uint8_t>(accumulator >> 16));
   };
+  // A plane from its grid: samples (times scale) interpolated along each grid row, then down the
+  // columns, the row results read back as unsigned bytes for luma and signed ones for chroma.
+  const auto fromGrid = [&](const std::uint8_t* g, int bw, int bh, int scale, bool signedRows, auto store) {
+    const int gw = w / bw, gh = ht / bh;
+    Bytes scratch((gh + 1) * w);
+    const auto sample = [](std::uint8_t v, bool isSigned) { return isSigned ? int{std::int8_t(v)} : int{v}; };
+    for (int j = 0; j <= gh; ++j) {
+      for (int i = 0; i < gw; ++i) {
+        run(scale * sample(g[j * (gw + 1) + i], true), scale * sample(g[j * (gw + 1) + i + 1], true), bw, true,
+            [&](int k, std::uint8_t v) { scratch[j * w + i * bw + k] = v; });
+      }
+    }
+    for (int j = 0; j < gh; ++j) {
+      for (int x = 0; x < w; ++x) {
+        run(sample(scratch[j * w + x], signedRows), sample(scratch[(j + 1) * w + x], signedRows), bh,
+            h.verticalInterpolation, [&](int k, std::uint8_t v) { store((j * bh + k) * w + x, v); });
+      }
+    }
+  };
   int lumaSize = w * ht;
   if (h.lumaBlockWidth == 0) {
     for (int g = 0; g < w * ht; ++g) picture[g << pixelShift] = data[g];
   } else {
     const int bw = h.lumaBlockWidth, bh = h.lumaBlockHeight, gw = w / bw, gh = ht / bh;
-    Bytes scratch((gh + 1) * w), base(w * ht);
-    const auto grid = [&](int i, int j) { return static_cast<int>(static_cast<std::int8_t>(data[j * (gw + 1) + i])); };
-    for (int j = 0; j <= gh; ++j) {
-      for (int i = 0; i < gw; ++i) {
-        run(4 * grid(i, j), 4 * grid(i + 1, j), bw, true, [&](int k, std::uint8_t v) { scratch[j * w + i * bw + k] = v; });
-      }
-    }
-    for (int j = 0; j < gh; ++j) {
-      for (int x = 0; x < w; ++x) {
-        run(scratch[j * w + x], scratch[(j + 1) * w + x], bh, h.verticalInterpolation,
-            [&](int k, std::uint8_t v) { base[(j * bh + k) * w + x] = v; });
-      }
-    }
+    Bytes base(w * ht);
+    fromGrid(data, bw, bh, 4, false, [&](int m, std::uint8_t v) { base[m] = v; });
     const std::uint8_t* residuals = data + (gw + 1) * (gh + 1);
     int p = 0;
     for (int j = 0; j < gh; ++j) {
@@ -178,20 +186,8 @@ void ReferenceReconstruct(const Bytes& record, std::uint8_t* picture) {
   if (h.lumaOnly) return;
   const int bw = h.chromaBlockWidth, bh = h.chromaBlockHeight, gw = w / bw, gh = ht / bh;
   for (int plane = 1; plane <= 2; ++plane) {
-    const std::uint8_t* g = data + lumaSize + (plane - 1) * (gw + 1) * (gh + 1);
-    Bytes scratch((gh + 1) * w);
-    for (int j = 0; j <= gh; ++j) {
-      for (int i = 0; i < gw; ++i) {
-        run(static_cast<std::int8_t>(g[j * (gw + 1) + i]), static_cast<std::int8_t>(g[j * (gw + 1) + i + 1]), bw, true,
-            [&](int k, std::uint8_t v) { scratch[j * w + i * bw + k] = v; });
-      }
-    }
-    for (int j = 0; j < gh; ++j) {
-      for (int x = 0; x < w; ++x) {
-        run(static_cast<std::int8_t>(scratch[j * w + x]), static_cast<std::int8_t>(scratch[(j + 1) * w + x]), bh,
-            h.verticalInterpolation, [&](int k, std::uint8_t v) { picture[4 * ((j * bh + k) * w + x) + plane] = v; });
-      }
-    }
+    fromGrid(data + lumaSize + (plane - 1) * (gw + 1) * (gh + 1), bw, bh, 1, true,
+             [&](int m, std::uint8_t v) { picture[4 * m + plane] = v; });
   }
 }
 
