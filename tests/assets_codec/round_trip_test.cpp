@@ -85,24 +85,4 @@ TEST_F(DecoderTest, ColourRoundTripThroughTheConversion) {
   EXPECT_GT(10.0 * std::log10(255.0 * 255.0 * 3 * 65536 / error), 27.0);
 }
 
-TEST(Encoder, RefusesSettingsTheDecoderCannotTake) {
-  const auto refused = [](anim::FrameSettings frame) {
-    anim::AnimationSettings settings;
-    settings.frame = frame;
-    Bytes coded;
-    std::string fault;
-    const bool ok = anim::EncodeFrame(anim::SamplePicture(8, 8, 0), settings, &coded, &fault);
-    return !ok && !fault.empty();
-  };
-  EXPECT_TRUE(refused({300, 16}));
-  EXPECT_TRUE(refused({256, 512}));
-  EXPECT_TRUE(refused({24, 24, 16, 16}));
-  EXPECT_TRUE(refused({24, 24, 4, 3}));
-  EXPECT_TRUE(refused({24, 24, 4, 4, 32, 8}));
-  anim::FrameSettings shift;
-  shift.residualShift = 8;
-  EXPECT_TRUE(refused(shift));
-  EXPECT_FALSE(refused({24, 24, 4, 4, 8, 8}));
-}
-
 }  // namespace

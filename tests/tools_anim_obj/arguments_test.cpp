@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/anim/animation_encoder.h"
 #include "tools/anim/encode_options.h"
 #include "tools/anim/frame_record_encoder.h"
+#include "tools/anim/sample_picture.h"
 #include "tools/common/numbers.h"
 #include "tools/obj/convert_options.h"
 
@@ -87,16 +89,28 @@ TEST(EncodeArguments, OptionsAreCheckedAndFramesCollected) {
   for (const auto& words : refused) EXPECT_FALSE(ParseWords(words, parse, &fault)) << words.back();
 }
 
-// A tall frame's pixel count wrapped to 0 in int and passed the decoder's limits.
-TEST(EncodeArguments, FrameSettingsRefuseOverflowingSizesAndSceneUseWarnsOfSizeAndTooFewFrames) {
-  anim::FrameSettings settings;
-  settings.width = 256;
-  settings.height = 16777216;
-  settings.lumaBlockWidth = 0;
-  settings.lumaOnly = true;
-  EXPECT_NE(anim::CheckFrameSettings(settings), "");
-  settings.height = 256;
-  EXPECT_EQ(anim::CheckFrameSettings(settings), "");
+// Sizes, blocks and shifts the decoder cannot take; a tall frame's pixel count once wrapped to 0
+// in int and passed the decoder's limits.
+TEST(EncodeArguments, FrameSettingsRefuseWhatTheDecoderCannotTakeAndSceneUseWarnsOfSizeAndTooFewFrames) {
+  anim::FrameSettings tall, shift;
+  tall.width = 256;
+  tall.height = 16777216;
+  tall.lumaBlockWidth = 0;
+  tall.lumaOnly = true;
+  shift.residualShift = 8;
+  const anim::FrameSettings refused[] = {tall, shift, {300, 16}, {256, 512}, {24, 24, 16, 16}, {24, 24, 4, 3},
+                                         {24, 24, 4, 4, 32, 8}};
+  for (const anim::FrameSettings& s : refused) {
+    EXPECT_NE(anim::CheckFrameSettings(s), "") << s.width << " x " << s.height;
+  }
+  tall.height = 256;
+  EXPECT_EQ(anim::CheckFrameSettings(tall), "");
+  EXPECT_EQ(anim::CheckFrameSettings({24, 24, 4, 4, 8, 8}), "");
+  anim::AnimationSettings wide;
+  wide.frame = refused[2];
+  std::vector<std::uint8_t> coded;
+  std::string fault;
+  EXPECT_FALSE(anim::EncodeFrame(anim::SamplePicture(8, 8, 0), wide, &coded, &fault)) << "the encoder checks them";
   // A scene use warns of the wrong size and of too few frames.
   const anim::SceneUse* kone = anim::FindSceneUse("kone");
   ASSERT_NE(kone, nullptr);
