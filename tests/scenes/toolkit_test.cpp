@@ -92,11 +92,7 @@ TEST_F(LightTest, LightsSitOnTheirSphereTurnedXThenYThenZAndTouchNothingElse) {
                {256, 0, 0, {0, -50, 0}, "a quarter about x"},
                {256, 0, 256, {-50, 0, 0}, "x first, then z"}};
   for (const auto& t : turns) {
-    LightParams = {};
-    LightParams.distance = 50.0f;
-    LightParams.angleX = t.x;
-    LightParams.angleY = t.y;
-    LightParams.angleZ = t.z;
+    LightParams = {t.x, t.y, t.z, 0.0f, 0.0f, 0.0f, 0.0f, 50.0f, 0};
     PlaceLight(1);
     ExpectNear(Lights[1].position.x, Lights[1].position.y, Lights[1].position.z, t.at, t.rule);
   }
