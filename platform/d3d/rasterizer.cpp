@@ -120,13 +120,12 @@ class EdgeWalker {
     stepRemainder_ = step - stepColumns_ * denominator_;  // in [0, denominator)
   }
   std::int64_t column() const { return column_; }
+  // Without a branch: whether the remainder wraps changes from row to row with no pattern.
   void NextRow() {
-    column_ += stepColumns_;
     remainder_ -= stepRemainder_;
-    if (remainder_ < 0) {
-      ++column_;
-      remainder_ += denominator_;
-    }
+    const std::int64_t wraps = remainder_ >> 63;  // -1 when it went below 0
+    column_ += stepColumns_ - wraps;
+    remainder_ += denominator_ & wraps;
   }
 
  private:
