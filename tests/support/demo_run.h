@@ -1,6 +1,7 @@
 // A demo run in a child process, as the demo's state lives for the whole process.
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -10,6 +11,13 @@
 #include "tests/support/files.h"
 
 namespace testsupport {
+
+// Frames a second of the virtual clock for whole-demo runs: KORVO_TEST_FPS where set (slow
+// builds run few frames), else fallback.
+inline int TestFramesPerSecond(int fallback) {
+  const char* value = std::getenv("KORVO_TEST_FPS");
+  return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : fallback;
+}
 
 // Runs the demo headless with virtual sound and the built data in a child. `prepare` runs first
 // and returns the frame check, which is given each frame's pixels and the write end of a pipe and

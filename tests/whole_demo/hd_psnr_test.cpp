@@ -21,7 +21,7 @@
 #include "platform/win32/win32.h"
 #include "shell/shell.h"
 #include "shell/scene_table.h"
-#include "tests/support/files.h"
+#include "tests/support/demo_run.h"
 
 namespace {
 
@@ -32,12 +32,6 @@ struct FrameHeader {
   std::int32_t entry;
   std::int32_t feedback;  // a draw sampled a texture holding a copy of the K-times frame
 };
-
-int TestFramesPerSecond() {
-  const char* value = std::getenv("KORVO_TEST_FPS");
-  const int fps = value != nullptr ? std::atoi(value) : 0;
-  return fps > 0 ? fps : 2;
-}
 
 // 8-bit RGB at 640 x 480 of a shown frame: widened R5G6B5, or 2 x 2 means of a true-colour one.
 void Picture(const std::uint16_t* pixels, int scale, std::vector<std::uint8_t>& rgb) {
@@ -87,7 +81,7 @@ pid_t RunInChild(int scale, int colourBits, int* reader) {
   mode.dataFolder = KORVO_BUILD_DIR;
   mode.renderScale = scale;
   mode.colourBits = colourBits;
-  platform::UseVirtualClock(TestFramesPerSecond());
+  platform::UseVirtualClock(testsupport::TestFramesPerSecond(2));
   d3drec::StartRecording();
   std::vector<std::uint8_t> rgb(PictureBytes);
   platform::SetFrameSink([&](const std::uint16_t* pixels) {

@@ -4,7 +4,6 @@
 // buffer the scenes, the codec and the device touch is checked over the whole run.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,20 +14,15 @@
 #include "platform/win32/win32.h"
 #include "shell/shell.h"
 #include "shell/timeline.h"
+#include "tests/support/demo_run.h"
 
 namespace {
-
-int TestFramesPerSecond() {
-  const char* value = std::getenv("KORVO_TEST_FPS");
-  const int fps = value != nullptr ? std::atoi(value) : 0;
-  return fps > 0 ? fps : 10;
-}
 
 TEST(WholeDemo, EveryEntryRunsInOrderAndTheDemoEndsByItselfPastTheEnd) {
   platform::Mode().presentation = platform::Presentation::Headless;
   platform::Mode().sound = platform::Sound::Virtual;
   platform::Mode().dataFolder = KORVO_BUILD_DIR;
-  platform::UseVirtualClock(TestFramesPerSecond());
+  platform::UseVirtualClock(testsupport::TestFramesPerSecond(10));
   std::vector<std::string> boxes;
   platform::SetMessageBoxHook([&](const std::string& text, const std::string& caption) {
     boxes.push_back(caption + ": " + text);
