@@ -9,6 +9,7 @@
 #include "tools/anim/png_frames.h"
 #include "tools/art/icon.h"
 #include "tools/art/storyboard.h"
+#include "tests/support/files.h"
 
 namespace art {
 namespace {
@@ -16,13 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Capture {
-  fs::path dir;
-  Capture() {
-    dir = fs::path(::testing::TempDir()) /
-          (std::string("korvo_storyboard_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
+  fs::path dir = testsupport::FreshFolder("korvo-storyboard");
   ~Capture() { fs::remove_all(dir); }
   void List(const std::string& text, const std::string& sub = "") const {
     std::ofstream(dir / sub / "frames.tsv") << text;
