@@ -115,9 +115,7 @@ class SnapshotTest : public testing::Test {
   fs::path Folder() const { return cache_ / "korvo" / (std::to_string(Fps) + "fps"); }
 
   using FrameCheck = std::function<bool(const std::uint16_t*, int)>;
-  static std::vector<Reached> RunInChild(const std::function<FrameCheck()>& prepare) {
-    return testsupport::RunDemoInChild<Reached>(prepare);
-  }
+  static constexpr auto RunInChild = testsupport::RunDemoInChild<Reached>;
 
   // On the 60 fps clock, writing snapshots: the state at the first frame at or past each target.
   // From the song's start, or as a capture from a position: from the latest snapshot before it.
