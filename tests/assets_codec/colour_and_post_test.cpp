@@ -1,6 +1,5 @@
 // Colour table entries, the conversion's index arithmetic, and the post-process maps and walks.
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <utility>
 #include <vector>
@@ -34,25 +33,6 @@ TEST(ColourTable, BlackWhiteAndTheDampedEnds) {
   EXPECT_EQ(Red(blue), (static_cast<int>((128 - 16) * 1.164f) >> 3));
 }
 
-TEST_F(DecoderTest, ConversionReadsTheTableWithOredIndices) {
-  std::uint8_t picture[4 * 3] = {16, 32, 32, 9, 235, 32, 32, 9, 200, 65, 70, 9};
-  std::uint16_t out[8] = {};
-  ConvertPicture(picture, out, 8, 2, 1);  // pitch 8 bytes: 4 pixels per row
-  EXPECT_EQ(out[0], 0x0000);
-  EXPECT_EQ(out[1], 0xFFFF);
-  EXPECT_EQ(out[2], 0) << "pixels past the width are not written";
-  ConvertPicture(picture, out, 4, 1, 3);  // rows of 2 units, source read continuously
-  EXPECT_EQ(out[2], 0xFFFF);
-  // Cr 65 ORs its bit 6 into Y's lowest bit; Cb 70 ORs into Cr: index (200 | 1, 1 | 1, 6).
-  EXPECT_EQ(out[4], ColourTable[(201 * 64 + 1) * 64 + 6]);
-  EXPECT_EQ(out[4], ColourTableEntry(201, 1, 6));
-  std::uint16_t before[8];
-  std::memcpy(before, out, sizeof out);
-  ConvertPicture(picture, out, 4, 1, 0);
-  ConvertPicture(picture, out, 4, 1, -1);
-  EXPECT_EQ(std::memcmp(before, out, sizeof out), 0);
-}
-
 TEST_F(DecoderTest, ConversionMatchesPlainTableReadsOnRandomPixels) {
   OnBothVectorPaths([] {
     std::mt19937 random(3);
@@ -82,6 +62,10 @@ TEST_F(DecoderTest, ConversionMatchesPlainTableReadsOnRandomPixels) {
       ConvertPicture(picture.data(), row.data(), 8192, 4096, 1);
       ASSERT_TRUE(std::equal(row.begin(), row.end(), ColourTable + 4096 * y)) << "luma " << y;
     }
+    const std::vector<std::uint16_t> before = row;
+    ConvertPicture(picture.data(), row.data(), 8, 2, 0);
+    ConvertPicture(picture.data(), row.data(), 8, 2, -1);
+    EXPECT_EQ(row, before) << "no rows: nothing written";
   });
 }
 
@@ -142,10 +126,6 @@ TEST_F(PostProcessTest, CallbacksWalkTheirRectangles) {
   SetUp();
   BoostContrastEffect();  // 256 x 256: the corner pixel too
   EXPECT_EQ(Luma(255, 255), LumaMap[255]);
-  SetUp();
-  VividColourEffect();
-  EXPECT_EQ(DecodedPicture[4 * 40 + 1], 44) << "Cr 40 saturates to 44";
-  EXPECT_EQ(DecodedPicture[4 * 40 + 2], 18) << "Cb 23 moves to 32 - 13.5, truncated";
   PulsingContrastEffect(0.0f);  // flat where the sine is zero
   for (int p = 0; p < 65536; p += 997) ASSERT_EQ(DecodedPicture[4 * p], 76) << "pixel " << p;
 }
