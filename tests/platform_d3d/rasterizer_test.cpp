@@ -55,8 +55,6 @@ TEST_F(Rasterizer, HugeVerticesAreClippedAndBrokenOnesDropped) {
   EXPECT_GT(std::count(frame(), frame() + 640 * 480, Rgb565(200, 100, 40)), 0);
 }
 
-// Corners at up to 3e38 pixels: float rounding there exceeds the whole band, so clipping must
-// bring every corner back inside it, or integer set-up overflows.
 TEST(Rounding, RoundHalfAwayIsTheLibrarysRoundingWithoutItsCall) {
   std::mt19937 random(3);
   std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 1.5, -2.5, 0.49999999999999994, -0.49999999999999994,
@@ -68,6 +66,8 @@ TEST(Rounding, RoundHalfAwayIsTheLibrarysRoundingWithoutItsCall) {
   for (double v : values) ASSERT_EQ(RoundHalfAway(v), std::llround(v)) << v;
 }
 
+// Corners at up to 3e38 pixels: float rounding there exceeds the whole band, so clipping must
+// bring every corner back inside it, or integer set-up overflows.
 TEST(GuardBandClip, CornersFromAnyFiniteDistanceComeBackInsideTheBand) {
   const float far[][6] = {{20, 0, 0, -3.0e15f, 0, 3.06e27f}, {-3e38f, -3e38f, 3e38f, -3e38f, 0, 3e38f}};
   for (const auto& f : far) {
